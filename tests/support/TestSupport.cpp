@@ -1,0 +1,138 @@
+#include "TestSupport.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace testsupport {
+
+ScratchDir::ScratchDir()
+{
+    std::string pattern = (fs::temp_directory_path() / "lumitag-test-XXXXXX").string();
+    if (!mkdtemp(pattern.data()))
+        throw std::runtime_error("mkdtemp failed");
+    path_ = pattern + "/";
+}
+
+ScratchDir::~ScratchDir()
+{
+    std::error_code ec;
+    // Tests may leave read-only files or folders behind; make them removable.
+    for (auto it = fs::recursive_directory_iterator(path_, ec); !ec && it != fs::recursive_directory_iterator(); it.increment(ec))
+        fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
+    fs::remove_all(path_, ec);
+}
+
+std::vector<std::uint8_t> ReadBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (!out)
+        throw std::runtime_error("cannot write " + path);
+}
+
+void CopyFile(const std::string& from, const std::string& to)
+{
+    fs::copy_file(from, to, fs::copy_options::overwrite_existing);
+    fs::permissions(to, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add);
+}
+
+bool FileExists(const std::string& path)
+{
+    std::error_code ec;
+    return fs::exists(path, ec);
+}
+
+std::string SamplesDir()
+{
+    const char* dir = std::getenv("LUMITAG_SAMPLES_DIR");
+    if (!dir || !*dir)
+        return {};
+    std::error_code ec;
+    if (!fs::is_directory(dir, ec))
+        return {};
+    std::string path = dir;
+    if (path.back() != '/')
+        path += '/';
+    return path;
+}
+
+std::vector<std::string> SampleFiles()
+{
+    std::vector<std::string> files;
+    const std::string dir = SamplesDir();
+    if (dir.empty())
+        return files;
+    for (const auto& entry : fs::directory_iterator(dir)) {
+        std::string ext = entry.path().extension().string();
+        std::transform(ext.begin(), ext.end(), ext.begin(), ::tolower);
+        if (entry.is_regular_file() && (ext == ".jpg" || ext == ".jpeg"))
+            files.push_back(entry.path().string());
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+static std::string ReadAll(int fd)
+{
+    std::string text;
+    char buffer[4096];
+    ssize_t n;
+    while ((n = read(fd, buffer, sizeof buffer)) > 0)
+        text.append(buffer, static_cast<size_t>(n));
+    return text;
+}
+
+CommandResult RunCommand(const std::vector<std::string>& argv)
+{
+    CommandResult result;
+    char outName[] = "/tmp/lumitag-cmd-out-XXXXXX";
+    char errName[] = "/tmp/lumitag-cmd-err-XXXXXX";
+    int outFd = mkstemp(outName);
+    int errFd = mkstemp(errName);
+    if (outFd < 0 || errFd < 0)
+        return result;
+    pid_t pid = fork();
+    if (pid == 0) {
+        dup2(outFd, 1);
+        dup2(errFd, 2);
+        std::vector<char*> args;
+        for (const auto& a : argv)
+            args.push_back(const_cast<char*>(a.c_str()));
+        args.push_back(nullptr);
+        execvp(args[0], args.data());
+        _exit(127);
+    }
+    int status = 0;
+    if (pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status))
+        result.status = WEXITSTATUS(status);
+    lseek(outFd, 0, SEEK_SET);
+    lseek(errFd, 0, SEEK_SET);
+    result.output = ReadAll(outFd);
+    result.errors = ReadAll(errFd);
+    close(outFd);
+    close(errFd);
+    unlink(outName);
+    unlink(errName);
+    return result;
+}
+
+bool HaveProgram(const std::string& name)
+{
+    return RunCommand({"sh", "-c", "command -v " + name + " >/dev/null"}).status == 0;
+}
+
+}  // namespace testsupport
