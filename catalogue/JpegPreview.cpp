@@ -35,6 +35,8 @@ void ErrorExit(j_common_ptr info)
 
 void EmitMessage(j_common_ptr info, int level)
 {
+    if (level < 0)
+        ++info->err->num_warnings;
     // Warnings about extraneous bytes and the like leave a usable picture;
     // a data segment that ends early leaves a grey band, so it fails.
     if (level < 0 && info->err->msg_code == JWRN_HIT_MARKER) {
