@@ -33,7 +33,7 @@ class TfrmMain : public QMainWindow {
     Q_OBJECT
 
 public:
-    using Titem = ::Titem;
+    using Titem = lumitag::Titem;
 
     // `arguments` are the program's arguments without the program name.
     explicit TfrmMain(const QStringList& arguments = {}, QWidget* parent = nullptr);
@@ -167,7 +167,7 @@ public:
 
     // ---- window state
     std::string rootFolder;           // always ends with "/" once set
-    FolderWatch watchHandle;          // the change notification on rootFolder
+    lumitag::FolderWatch watchHandle;          // the change notification on rootFolder
     bool firstPaintPending = true;
     int sortColumn = 0;
     QLineEdit* lastEditField = nullptr;

@@ -44,8 +44,7 @@ void TfrmMain::ShowSelectedItem()
     txDescription->setText(row->text(1));
     txUserComment->setText(row->text(2));
     txArtist->setText(row->text(4));
-    double value = 0;
-    txDate->setText(ParseDateTimeText(row->text(3).toStdString(), value) ? row->text(3) : QString());
+    txDate->setText(lumitag::ParseDateText(row->text(3)) ? row->text(3) : QString());
     for (QLineEdit* field : {txDescription, txUserComment, txArtist, txDate})
         field->setModified(false);
 }

@@ -66,10 +66,7 @@ int CompareIgnoringAsciiCase(const std::string& a, const std::string& b)
 // The date column's value: the parsed text, 0 for "no date" or anything else.
 double DateColumnValue(const QTreeWidgetItem* row)
 {
-    double value = 0;
-    if (!ParseDateTimeText(row->text(3).toStdString(), value))
-        return 0;
-    return value;
+    return lumitag::ParseDateText(row->text(3)).value_or(lumitag::kNoDate);
 }
 
 }  // namespace
@@ -78,12 +75,12 @@ double DateColumnValue(const QTreeWidgetItem* row)
 
 std::string TfrmMain::FullFileName(const std::string& name) const
 {
-    return ::FullFileName(name, rootFolder);
+    return lumitag::FullFileName(name, rootFolder);
 }
 
 double TfrmMain::GetExifDate(const Texif_stl* document) const
 {
-    return ::GetExifDate(document ? *document : exif);
+    return lumitag::GetExifDate(document ? *document : exif);
 }
 
 TfrmMain::Titem TfrmMain::LoadItem(const std::string& fileName)
@@ -93,7 +90,7 @@ TfrmMain::Titem TfrmMain::LoadItem(const std::string& fileName)
 
 void TfrmMain::ScanFolder(const std::string& folder, std::vector<Titem>& records)
 {
-    ::ScanFolder(folder, rootFolder, exif, records);
+    lumitag::ScanFolder(folder, rootFolder, exif, records);
 }
 
 // ---------------------------------------------------------------- rows
@@ -103,7 +100,7 @@ void TfrmMain::FillRow(QTreeWidgetItem* row, const Titem& record)
     row->setText(0, Q(record.fileName));
     row->setText(1, Q(record.imageDescription));
     row->setText(2, Q(record.userComment));
-    row->setText(3, Q(ItemDateText(record)));
+    row->setText(3, Q(lumitag::ItemDateText(record)));
     row->setText(4, Q(record.artist));
 }
 
@@ -189,7 +186,7 @@ void TfrmMain::lvFilesSelectItem(QTreeWidgetItem* row, bool selected)
 
 namespace {
 
-void AddFolderRows(TfrmMain& window, const std::string& folder, bool recursive, VisitedFolders& visited)
+void AddFolderRows(TfrmMain& window, const std::string& folder, bool recursive, lumitag::VisitedFolders& visited)
 {
     if (!visited.Enter(folder))
         return;
@@ -205,7 +202,7 @@ void AddFolderRows(TfrmMain& window, const std::string& folder, bool recursive, 
     window.lvFiles->addTopLevelItems(rows);
     if (!recursive)
         return;
-    for (const auto& sub : SubFolders(folder))
+    for (const auto& sub : lumitag::SubFolders(folder))
         AddFolderRows(window, sub, true, visited);
 }
 
@@ -213,7 +210,7 @@ void AddFolderRows(TfrmMain& window, const std::string& folder, bool recursive, 
 
 void TfrmMain::AddFolderToList(const std::string& folder, bool recursive)
 {
-    VisitedFolders visited;
+    lumitag::VisitedFolders visited;
     AddFolderRows(*this, folder, recursive, visited);
 }
 
@@ -393,7 +390,7 @@ void TfrmMain::ShowPreview()
         return;
     }
     const std::string path = SelectedFullFileName();
-    const QImage picture = path.empty() ? QImage() : DecodeJpegPreview(path);
+    const QImage picture = path.empty() ? QImage() : lumitag::DecodeJpegPreview(path).image;
     if (picture.isNull()) {
         imImage->clear();
         ShowStatus(TextOfKey("_error_reading_image"));
@@ -410,9 +407,8 @@ void TfrmMain::FitPreview()
 {
     const QPixmap picture = imImage->pixmap();
     const QRect area = panImage->contentsRect();
-    const auto placed = ::FitPreview(area.width(), area.height(), picture.width(), picture.height());
-    if (placed)
-        imImage->setGeometry(placed->left, placed->top, placed->width, placed->height);
+    if (const auto placed = lumitag::FitPreview(area.size(), picture.size()))
+        imImage->setGeometry(*placed);
 }
 
 void TfrmMain::panImageResize()

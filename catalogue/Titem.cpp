@@ -7,6 +7,8 @@
 #include "exif/Exif_stl.h"
 #include "util/kivUtil.h"
 
+namespace lumitag {
+
 namespace {
 
 bool IsPhotoExtension(const std::string& path)
@@ -15,12 +17,6 @@ bool IsPhotoExtension(const std::string& path)
     std::transform(extension.begin(), extension.end(), extension.begin(),
                    [](unsigned char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c); });
     return extension == "jpg" || extension == "jpeg";
-}
-
-bool IsDirectory(const std::string& path)
-{
-    struct stat info {};
-    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 // Name order, ignoring the case of a to z, so that listings do not depend on
@@ -33,10 +29,10 @@ bool NameLess(const std::string& a, const std::string& b)
     });
 }
 
-std::vector<std::string> SortedEntries(const std::string& folder)
+std::vector<std::string> SortedEntries(const std::string& folder, unsigned mask)
 {
     std::vector<std::string> entries;
-    kivUtil::ListFolder(folder, entries);
+    kivUtil::ListFolder(folder, mask, entries);
     std::sort(entries.begin(), entries.end(), NameLess);
     return entries;
 }
@@ -83,27 +79,25 @@ std::string FullFileName(const std::string& name, const std::string& rootFolder)
 
 double GetExifDate(const Texif_stl& document)
 {
-    int year, month, day, hour, minute, second;
-    // The getter only reads the document.
-    if (!const_cast<Texif_stl&>(document).get_date_time_original(year, month, day, hour, minute, second))
+    DateTimeParts parts;
+    if (!document.get_date_time_original(parts.year, parts.month, parts.day, parts.hour, parts.minute,
+                                         parts.second))
         return 0;
-    double value = 0;
-    if (!TryEncodeDateTime(year, month, day, hour, minute, second, 0, value))
-        return 0;
-    return value;
+    return EncodeDateTime(parts).value_or(kNoDate);
 }
 
 std::string ItemDateText(const Titem& record)
 {
-    return record.hasDate ? DateTimeText(record.dateTime) : std::string("no date");
+    return DateText(record.hasDate ? record.dateTime : kNoDate).toStdString();
 }
 
 void ScanFolder(const std::string& folder, const std::string& rootFolder, Texif_stl& exif,
                 std::vector<Titem>& records)
 {
     records.clear();
-    for (const auto& path : SortedEntries(folder)) {
-        if (!IsPhotoExtension(path) || IsDirectory(path))
+    // Folders are never photos, whatever their name.
+    for (const auto& path : SortedEntries(folder, kivUtil::lfFiles)) {
+        if (!IsPhotoExtension(path))
             continue;
         const size_t prefix = kivUtil::RootPrefixLength(path, rootFolder);
         records.emplace_back(prefix > 0 ? path.substr(prefix) : path, rootFolder, exif);
@@ -115,9 +109,8 @@ void ScanFolder(const std::string& folder, const std::string& rootFolder, Texif_
 std::vector<std::string> SubFolders(const std::string& folder)
 {
     std::vector<std::string> folders;
-    for (const auto& path : SortedEntries(folder))
-        if (IsDirectory(path))
-            folders.push_back(path + "/");
+    for (const auto& path : SortedEntries(folder, kivUtil::lfFolders))
+        folders.push_back(path + "/");
     return folders;
 }
 
@@ -129,3 +122,5 @@ bool VisitedFolders::Enter(const std::string& folder)
     return seen_.emplace(static_cast<unsigned long long>(info.st_dev), static_cast<unsigned long long>(info.st_ino))
         .second;
 }
+
+}  // namespace lumitag

@@ -9,6 +9,8 @@
 
 class Texif_stl;
 
+namespace lumitag {
+
 struct Titem {
     std::string fileName;          // relative to the root folder, or a full path
     double dateTime = 0;           // days since 30 December 1899; 0 = no date
@@ -58,3 +60,5 @@ public:
 private:
     std::set<std::pair<unsigned long long, unsigned long long>> seen_;
 };
+
+}  // namespace lumitag
