@@ -85,10 +85,10 @@ std::string JoinList(const std::vector<std::string>& entries)
     return text;
 }
 
-int IntegerOf(const std::string& text, const std::string& defaultText)
+int IntegerOf(const std::string& text, const TDefaultText& defaultText)
 {
     int value = 0;
-    if (ParseInteger(text, value) || ParseInteger(defaultText, value))
+    if (ParseInteger(text, value) || ParseInteger(defaultText(), value))
         return value;
     return 0;
 }
@@ -123,9 +123,12 @@ void TGenericOptions::Save()
     modified = false;
 }
 
-std::string TGenericOptions::SourceText(const char* key, const std::string& defaultText, bool defaultsOnly) const
+std::string TGenericOptions::SourceText(const char* key, const TDefaultText& defaultText, bool defaultsOnly) const
 {
-    return defaultsOnly ? defaultText : kivUtil::IniReadString(iniPath, section, key, defaultText);
+    if (defaultsOnly)
+        return defaultText();
+    auto stored = kivUtil::IniReadValue(iniPath, section, key);
+    return stored ? std::move(*stored) : defaultText();
 }
 
 // A failed write is not reported: the options stay as they are in memory.
@@ -134,7 +137,7 @@ void TGenericOptions::Store(const char* key, const std::string& text)
     kivUtil::IniWriteString(iniPath, section, key, text);
 }
 
-void TGenericOptions::ExchangeString(std::string& member, const char* key, const std::string& defaultText,
+void TGenericOptions::ExchangeString(std::string& member, const char* key, const TDefaultText& defaultText,
                                      bool load, bool defaultsOnly)
 {
     if (load || defaultsOnly)
@@ -143,7 +146,7 @@ void TGenericOptions::ExchangeString(std::string& member, const char* key, const
         Store(key, member);
 }
 
-void TGenericOptions::ExchangeInteger(int& member, const char* key, const std::string& defaultText, bool load,
+void TGenericOptions::ExchangeInteger(int& member, const char* key, const TDefaultText& defaultText, bool load,
                                       bool defaultsOnly)
 {
     if (load || defaultsOnly)
@@ -152,7 +155,7 @@ void TGenericOptions::ExchangeInteger(int& member, const char* key, const std::s
         Store(key, std::to_string(member));
 }
 
-void TGenericOptions::ExchangeBool(bool& member, const char* key, const std::string& defaultText, bool load,
+void TGenericOptions::ExchangeBool(bool& member, const char* key, const TDefaultText& defaultText, bool load,
                                    bool defaultsOnly)
 {
     if (load || defaultsOnly)
@@ -162,7 +165,7 @@ void TGenericOptions::ExchangeBool(bool& member, const char* key, const std::str
 }
 
 void TGenericOptions::ExchangeStringList(std::vector<std::string>& member, const char* key,
-                                         const std::string& defaultText, bool load, bool defaultsOnly)
+                                         const TDefaultText& defaultText, bool load, bool defaultsOnly)
 {
     if (load || defaultsOnly)
         member = SplitList(SourceText(key, defaultText, defaultsOnly));

@@ -5,8 +5,23 @@
 // every option (in Exchange order) or set every option to its default.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
+
+// An option's default as text: given as it is, or computed only when it is
+// used (the system is asked nothing for a value that the file holds).
+class TDefaultText {
+public:
+    TDefaultText(const char* text) : text_(text) {}
+    TDefaultText(std::string text) : text_(std::move(text)) {}
+    TDefaultText(std::function<std::string()> compute) : compute_(std::move(compute)) {}
+    std::string operator()() const { return compute_ ? compute_() : text_; }
+
+private:
+    std::string text_;
+    std::function<std::string()> compute_;
+};
 
 class TGenericOptions {
 public:
@@ -38,18 +53,18 @@ protected:
     // 32 bits, gives the default. Bools are written "1"/"0" and read as
     // integers (non-zero is true). Lists are written joined by ";" and read
     // split at ";" and line ends, an empty last entry dropped.
-    void ExchangeString(std::string& member, const char* key, const std::string& defaultText, bool load,
+    void ExchangeString(std::string& member, const char* key, const TDefaultText& defaultText, bool load,
                         bool defaultsOnly);
-    void ExchangeInteger(int& member, const char* key, const std::string& defaultText, bool load,
+    void ExchangeInteger(int& member, const char* key, const TDefaultText& defaultText, bool load,
                          bool defaultsOnly);
-    void ExchangeBool(bool& member, const char* key, const std::string& defaultText, bool load, bool defaultsOnly);
-    void ExchangeStringList(std::vector<std::string>& member, const char* key, const std::string& defaultText,
+    void ExchangeBool(bool& member, const char* key, const TDefaultText& defaultText, bool load, bool defaultsOnly);
+    void ExchangeStringList(std::vector<std::string>& member, const char* key, const TDefaultText& defaultText,
                             bool load, bool defaultsOnly);
 
 private:
     // The text to convert for an option: its default, or the stored value
     // (the default when missing); nothing is read when defaultsOnly is set.
-    std::string SourceText(const char* key, const std::string& defaultText, bool defaultsOnly) const;
+    std::string SourceText(const char* key, const TDefaultText& defaultText, bool defaultsOnly) const;
     void Store(const char* key, const std::string& text);
 
     std::string iniFileName;

@@ -229,18 +229,23 @@ bool ReplaceAtomically(const std::string& target, const std::string& content, mo
 
 }  // namespace
 
-std::string IniReadString(const std::string& path, const std::string& section, const std::string& key,
-                          const std::string& defaultValue)
+std::optional<std::string> IniReadValue(const std::string& path, const std::string& section, const std::string& key)
 {
     std::string content;
     if (ReadWholeFile(path, content) != ReadResult::Ok)
-        return defaultValue;
+        return std::nullopt;
     const std::vector<Line> lines = SplitLines(content);
     const Location found = Find(lines, section, key);
     if (!found.keyLine)
-        return defaultValue;
+        return std::nullopt;
     const std::string& text = lines[*found.keyLine].text;
     return DecodeValue(text.substr(text.find('=') + 1));
+}
+
+std::string IniReadString(const std::string& path, const std::string& section, const std::string& key,
+                          const std::string& defaultValue)
+{
+    return IniReadValue(path, section, key).value_or(defaultValue);
 }
 
 bool IniWriteString(const std::string& path, const std::string& section, const std::string& key,

@@ -9,9 +9,14 @@
 // "key = value" lines read as expected too.
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace kivUtil {
+
+// The value of key in section of the file at path; nothing when the file,
+// the section or the key is missing or the file cannot be read.
+std::optional<std::string> IniReadValue(const std::string& path, const std::string& section, const std::string& key);
 
 // The value of key in section of the file at path; defaultValue when the
 // file, the section or the key is missing or the file cannot be read.
