@@ -4,14 +4,25 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
+#include <QUrl>
 #include <QWidget>
 
 using namespace kivUtil;
 
 namespace {
+
+// Receives what the desktop is asked to open, in place of a browser.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public slots:
+    void open(const QUrl& url) { opened << url; }
+};
 
 // Never destroyed: a QApplication must not outlive Qt's own statics.
 QApplication& App()
@@ -102,3 +113,21 @@ TEST(ShowWarning, IsOwnedByTheActiveWindow)
     ASSERT_TRUE(seen.found);
     EXPECT_EQ(seen.parent, &window);
 }
+
+TEST(OpenWithShell, HandsPathsAsFilesAndAddressesAsUrls)
+{
+    App();
+    UrlCatcher catcher;
+    for (const char* scheme : {"file", "http", "https"})
+        QDesktopServices::setUrlHandler(scheme, &catcher, "open");
+    OpenWithShell("/photos/Été 2004/IMG 1.jpg");
+    OpenWithShell("www.example.com/index.html");
+    OpenWithShell("https://example.com/a/index.html");
+    for (const char* scheme : {"file", "http", "https"})
+        QDesktopServices::unsetUrlHandler(scheme);
+    EXPECT_EQ(catcher.opened, (QList<QUrl>{QUrl::fromLocalFile("/photos/Été 2004/IMG 1.jpg"),
+                                           QUrl("http://www.example.com/index.html"),
+                                           QUrl("https://example.com/a/index.html")}));
+}
+
+#include "UtilGuiTest.moc"
