@@ -1,4 +1,5 @@
 #include "util/IniFile.h"
+#include "util/PosixFile.h"
 
 #include <QString>
 
@@ -192,19 +193,6 @@ bool MakeFolders(const std::string& folder)
     return true;
 }
 
-bool WriteAll(int fd, const std::string& text)
-{
-    for (std::size_t done = 0; done < text.size();) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 // Writes content to a temporary file beside target and renames it over
 // target; on any failure target is untouched and the temporary file gone.
 bool ReplaceAtomically(const std::string& target, const std::string& content, mode_t mode)
@@ -218,7 +206,7 @@ bool ReplaceAtomically(const std::string& target, const std::string& content, mo
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0)
         return false;
-    const bool written = WriteAll(fd, content) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
+    const bool written = posix::WriteAll(fd, content) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
     const bool closed = ::close(fd) == 0;
     if (!written || !closed || ::rename(temporary.c_str(), target.c_str()) != 0) {
         ::unlink(temporary.c_str());

@@ -1,4 +1,5 @@
 #include "util/kivUtil.h"
+#include "util/PosixFile.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -15,19 +16,6 @@ TTraceWriter& ProcessTraceWriter()
 {
     static TTraceWriter writer;
     return writer;
-}
-
-bool WriteAll(int fd, const std::string& text)
-{
-    for (std::size_t done = 0; done < text.size();) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
 }
 
 }  // namespace
@@ -56,7 +44,7 @@ void TTraceWriter::Put(const std::string& path, const std::string& text, bool tr
     const int fd = ::open(path.c_str(), flags, 0644);
     if (fd < 0)
         return;
-    WriteAll(fd, text);
+    posix::WriteAll(fd, text);
     ::close(fd);
 }
 

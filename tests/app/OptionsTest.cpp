@@ -4,7 +4,7 @@
 #include "util/kivUtil.h"
 
 #include "support/TestSupport.h"
-#include "tests/util/EnvGuard.h"
+#include "tests/util/UtilTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -41,26 +41,9 @@ protected:
     }
 };
 
-// A user of its own: home, configuration, data and locale, with a pictures
-// folder and no JPEG program unless the test sets one up.
-struct ScratchUser {
-    ScratchDir dir;
-    ScopedEnv env{{"HOME", dir.path()},
-                  {"XDG_CONFIG_HOME", dir.file("config")},
-                  {"XDG_CONFIG_DIRS", dir.file("system-config")},
-                  {"XDG_DATA_HOME", dir.file("data")},
-                  {"XDG_DATA_DIRS", dir.file("system-data")},
-                  {"XDG_CURRENT_DESKTOP", std::nullopt},
-                  {"LC_ALL", std::nullopt},
-                  {"LC_MESSAGES", std::nullopt},
-                  {"LANG", "en_US.UTF-8"}};
-
-    ScratchUser()
-    {
-        fs::create_directories(dir.file("Pictures"));
-        fs::create_directories(dir.file("system-data"));
-        fs::create_directory_symlink("/usr/share/mime", dir.file("system-data/mime"));
-    }
+// A user of their own, with a pictures folder.
+struct ScratchUser : testsupport::ScratchDesktop {
+    ScratchUser() { fs::create_directories(dir.file("Pictures")); }
     std::string Ini() const { return dir.file("config/lumitag/lumitag.ini"); }
 };
 
@@ -262,11 +245,8 @@ TEST(LumitagOptions, TheExternalEditorDefaultsToTheJpegProgram)
         GTEST_SKIP() << "xdg-mime not installed (package xdg-utils): skipping";
     ScratchUser user;
     const std::string program = user.dir.file("bin/viewer");
-    WriteText(program, "#!/bin/sh\n");
-    fs::permissions(program, fs::perms::owner_all);
-    WriteText(user.dir.file("config/mimeapps.list"), "[Default Applications]\nimage/jpeg=viewer.desktop\n");
-    WriteText(user.dir.file("data/applications/viewer.desktop"),
-              "[Desktop Entry]\nType=Application\nName=Viewer\nExec=" + program + " %f\n");
+    testsupport::WriteProgram(program);
+    user.AssociateJpeg("viewer.desktop", program + " %f");
     TLumitagOptions options;
     options.Load();
     EXPECT_EQ(options.external_editor, program);

@@ -2,6 +2,8 @@
 #include "app/KivlocalForm.h"
 #include "app/VclWidgets.h"
 
+#include "tests/util/GuiTestApp.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -20,15 +22,7 @@
 
 namespace {
 
-// Never destroyed: a QApplication must not outlive Qt's own statics.
-QApplication& App()
-{
-    static int argc = 1;
-    static char name[] = "app_gui_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
+QApplication& App() { return testsupport::GuiTestApp(); }
 
 // A few controls of each kind the walk handles, created with keys as their
 // design-time texts the way the main window creates its own.

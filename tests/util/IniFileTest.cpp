@@ -1,7 +1,7 @@
 #include "util/IniFile.h"
 
 #include "support/TestSupport.h"
-#include "tests/util/EnvGuard.h"
+#include "tests/util/UtilTestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "util/kivUtil.h"
 
 #include "support/TestSupport.h"
-#include "tests/util/EnvGuard.h"
+#include "tests/util/UtilTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +13,8 @@
 
 using namespace kivUtil;
 using testsupport::ScopedEnv;
+using testsupport::ScratchDesktop;
+using testsupport::WriteProgram;
 using testsupport::ScratchDir;
 using testsupport::WriteText;
 
@@ -26,45 +28,6 @@ std::string Trimmed(std::string text)
         text.pop_back();
     return text;
 }
-
-void WriteProgram(const std::string& path)
-{
-    WriteText(path, "#!/bin/sh\nexit 0\n");
-    ::chmod(path.c_str(), 0755);
-}
-
-// A desktop of its own: configuration and data folders in a scratch folder,
-// no desktop environment, so the association is the one the test sets up.
-struct ScratchDesktop {
-    ScratchDir dir;
-    ScopedEnv env{{"HOME", dir.path()},
-                  {"XDG_CONFIG_HOME", dir.file("config")},
-                  {"XDG_CONFIG_DIRS", dir.file("system-config")},
-                  {"XDG_DATA_HOME", dir.file("data")},
-                  {"XDG_DATA_DIRS", dir.file("system-data")},
-                  {"TMPDIR", dir.file("tmp")},
-                  {"XDG_CURRENT_DESKTOP", std::nullopt},
-                  {"DESKTOP_SESSION", std::nullopt},
-                  {"KDE_FULL_SESSION", std::nullopt},
-                  {"GNOME_DESKTOP_SESSION_ID", std::nullopt}};
-
-    // The MIME database stays the system's: only the applications are ours.
-    ScratchDesktop()
-    {
-        fs::create_directories(dir.file("tmp"));
-        fs::create_directories(dir.file("system-data"));
-        fs::create_directory_symlink("/usr/share/mime", dir.file("system-data/mime"));
-    }
-
-    void AssociateJpeg(const std::string& desktopId, const std::string& exec)
-    {
-        WriteText(dir.file("config/mimeapps.list"), "[Default Applications]\nimage/jpeg=" + desktopId + "\n");
-        std::string relative = desktopId;
-        std::replace(relative.begin(), relative.end(), '-', '/');
-        WriteText(dir.file("data/applications/" + relative),
-                  "[Desktop Entry]\nType=Application\nName=Viewer\nExec=" + exec + "\n");
-    }
-};
 
 }  // namespace
 

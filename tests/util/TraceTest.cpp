@@ -1,7 +1,7 @@
 #include "util/kivUtil.h"
 
 #include "support/TestSupport.h"
-#include "tests/util/EnvGuard.h"
+#include "tests/util/UtilTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -11,17 +11,7 @@ using namespace kivUtil;
 using testsupport::ReadText;
 using testsupport::ScratchDir;
 
-namespace {
-
-// A home folder of its own, so that the desktop folder is ours.
-struct ScratchHome {
-    ScratchDir dir;
-    testsupport::ScopedEnv env{{"HOME", dir.path()},
-                               {"XDG_CONFIG_HOME", dir.file(".config")},
-                               {"XDG_DESKTOP_DIR", std::nullopt}};
-};
-
-}  // namespace
+using ScratchHome = testsupport::ScratchDesktop;
 
 TEST(TraceWriter, FirstWriteOfARunStartsTheFileAnewAndLaterOnesAppend)
 {

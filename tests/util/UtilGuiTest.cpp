@@ -1,6 +1,8 @@
 #include "util/kivUtil.h"
 #include "util/kivUtilGui.h"
 
+#include "tests/util/GuiTestApp.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -24,15 +26,7 @@ public slots:
     void open(const QUrl& url) { opened << url; }
 };
 
-// Never destroyed: a QApplication must not outlive Qt's own statics.
-QApplication& App()
-{
-    static int argc = 1;
-    static char name[] = "util_gui_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
+QApplication& App() { return testsupport::GuiTestApp(); }
 
 struct SeenBox {
     bool found = false;

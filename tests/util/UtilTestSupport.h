@@ -1,6 +1,10 @@
-// Scope guards that tests use to change process state and restore it.
+// Scope guards and scratch folders for the tests of the utility, option and
+// localisation libraries.
 #pragma once
 
+#include "support/TestSupport.h"
+
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
@@ -77,6 +81,50 @@ inline void WriteText(const std::string& path, const std::string& text)
         std::abort();
     std::fwrite(text.data(), 1, text.size(), f);
     std::fclose(f);
+}
+
+// A user and desktop of their own: home, configuration, data and temporary
+// folders in a scratch folder, an English locale and no desktop environment,
+// so that folders and the JPEG program are the ones a test sets up. The MIME
+// database stays the system's.
+struct ScratchDesktop {
+    ScratchDir dir;
+    ScopedEnv env{{"HOME", dir.path()},
+                  {"XDG_CONFIG_HOME", dir.file("config")},
+                  {"XDG_CONFIG_DIRS", dir.file("system-config")},
+                  {"XDG_DATA_HOME", dir.file("data")},
+                  {"XDG_DATA_DIRS", dir.file("system-data")},
+                  {"TMPDIR", dir.file("tmp")},
+                  {"XDG_CURRENT_DESKTOP", std::nullopt},
+                  {"DESKTOP_SESSION", std::nullopt},
+                  {"KDE_FULL_SESSION", std::nullopt},
+                  {"GNOME_DESKTOP_SESSION_ID", std::nullopt},
+                  {"LC_ALL", std::nullopt},
+                  {"LC_MESSAGES", std::nullopt},
+                  {"LANG", "en_US.UTF-8"}};
+
+    ScratchDesktop()
+    {
+        std::filesystem::create_directories(dir.file("tmp"));
+        std::filesystem::create_directories(dir.file("system-data"));
+        std::filesystem::create_directory_symlink("/usr/share/mime", dir.file("system-data/mime"));
+    }
+
+    // Makes the desktop entry desktopId, running exec, the JPEG program.
+    void AssociateJpeg(const std::string& desktopId, const std::string& exec)
+    {
+        WriteText(dir.file("config/mimeapps.list"), "[Default Applications]\nimage/jpeg=" + desktopId + "\n");
+        std::string relative = desktopId;
+        std::replace(relative.begin(), relative.end(), '-', '/');
+        WriteText(dir.file("data/applications/" + relative),
+                  "[Desktop Entry]\nType=Application\nName=Viewer\nExec=" + exec + "\n");
+    }
+};
+
+inline void WriteProgram(const std::string& path)
+{
+    WriteText(path, "#!/bin/sh\nexit 0\n");
+    std::filesystem::permissions(path, std::filesystem::perms::owner_all);
 }
 
 }  // namespace testsupport
