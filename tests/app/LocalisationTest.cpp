@@ -210,7 +210,7 @@ TEST(Localisation, EveryKeyUsedFromCodeIsInTheTable)
     ASSERT_TRUE(fs::is_directory(root / "app")) << root;
     const std::set<std::string> sourceExtensions = {".cpp", ".h", ".hpp", ".cc"};
     std::vector<std::string> missing;
-    std::size_t keysSeen = 0;
+    std::size_t keysSeen = 0, filesRead = 0;
     for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator(); ++it) {
         const std::string name = it->path().filename().string();
         // Tests use missing keys on purpose; build trees hold no sources of ours.
@@ -220,6 +220,7 @@ TEST(Localisation, EveryKeyUsedFromCodeIsInTheTable)
         }
         if (!it->is_regular_file() || !sourceExtensions.count(it->path().extension().string()))
             continue;
+        ++filesRead;
         std::ifstream in(it->path());
         std::stringstream text;
         text << in.rdbuf();
@@ -230,5 +231,6 @@ TEST(Localisation, EveryKeyUsedFromCodeIsInTheTable)
         }
     }
     EXPECT_TRUE(missing.empty()) << "keys missing from the table:\n" << ::testing::PrintToString(missing);
-    std::cout << "[ INFO     ] " << keysSeen << " key literals checked\n";
+    EXPECT_GT(filesRead, 10u) << "the scan found the project's sources";
+    std::cout << "[ INFO     ] " << keysSeen << " key literals in " << filesRead << " files checked\n";
 }
