@@ -6,9 +6,7 @@
 #include <QStandardPaths>
 #include <QString>
 
-#include <cerrno>
 #include <climits>
-#include <cstdlib>
 #include <sys/stat.h>
 
 namespace {
