@@ -11,7 +11,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   exiv2 libexiv2-dev libimage-exiftool-perl
   nlohmann-json3-dev
-  desktop-file-utils
+  desktop-file-utils xdg-utils shared-mime-info
   xvfb xauth x11-apps imagemagick
   fonts-dejavu-core
 )
