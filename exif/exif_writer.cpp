@@ -1,0 +1,230 @@
+// Rewriting a JPEG file: built whole in memory, written to a hidden temporary
+// file beside the destination and renamed over it, so that a failure at any
+// step leaves the destination as it was.
+#include "exif/exif_internal.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+bool read_image_data(const std::string& path, std::int64_t from, std::vector<std::uint8_t>& data)
+{
+    Texif_stl::file_handle_auto_close file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat status {};
+    if (!file || ::fstat(file.get(), &status) != 0 || from <= 0 || status.st_size < from)
+        return false;
+    data.resize(static_cast<std::size_t>(status.st_size - from));
+    std::size_t done = 0;
+    while (done < data.size()) {
+        const ssize_t got = ::pread(file.get(), data.data() + done, data.size() - done,
+                                    static_cast<off_t>(from + static_cast<std::int64_t>(done)));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return false;
+        done += static_cast<std::size_t>(got);
+    }
+    return true;
+}
+
+bool write_all(int fd, const std::vector<std::uint8_t>& bytes)
+{
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t written = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        done += static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+// The file that is really replaced: a symbolic link is written through to
+// its target, so the link itself stays.
+bool resolve_destination(const std::string& path, std::string& target)
+{
+    struct stat status {};
+    if (::lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) {
+        target = path;
+        return true;
+    }
+    char resolved[PATH_MAX];
+    if (!::realpath(path.c_str(), resolved))
+        return false;
+    target = resolved;
+    return true;
+}
+
+std::string folder_of(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
+}
+
+std::string base_name_of(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Permission bits a newly created file gets; read without changing the
+// process's umask, which other threads may rely on.
+mode_t new_file_mode()
+{
+    mode_t mask = 022;
+    if (FILE* status = std::fopen("/proc/self/status", "re")) {
+        char line[256];
+        while (std::fgets(line, sizeof line, status)) {
+            unsigned value = 0;
+            if (std::sscanf(line, "Umask: %o", &value) == 1) {
+                mask = static_cast<mode_t>(value);
+                break;
+            }
+        }
+        std::fclose(status);
+    }
+    return 0666 & ~mask;
+}
+
+// The temporary file: removed on every exit unless committed.
+class temporary_file {
+public:
+    explicit temporary_file(const std::string& destination)
+        : path_(folder_of(destination) + "." + base_name_of(destination) + Texif_stl::temporary_file_infix + "XXXXXX")
+    {
+        handle_.reset(::mkostemp(path_.data(), O_CLOEXEC));
+        if (!handle_)
+            path_.clear();
+    }
+    ~temporary_file()
+    {
+        handle_.reset();
+        if (!path_.empty())
+            ::unlink(path_.c_str());
+    }
+    temporary_file(const temporary_file&) = delete;
+    temporary_file& operator=(const temporary_file&) = delete;
+
+    bool is_open() const { return static_cast<bool>(handle_); }
+    int fd() const { return handle_.get(); }
+    bool close() { return handle_.reset(); }
+    bool commit_as(const std::string& destination)
+    {
+        if (::rename(path_.c_str(), destination.c_str()) != 0)
+            return false;
+        path_.clear();
+        return true;
+    }
+
+private:
+    std::string path_;
+    Texif_stl::file_handle_auto_close handle_;
+};
+
+void flush_folder(const std::string& path)
+{
+    Texif_stl::file_handle_auto_close folder(::open(folder_of(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folder)
+        ::fsync(folder.get());
+}
+
+}  // namespace
+
+bool Texif_stl::has_exif_carrier() const
+{
+    for (const marker& segment : markers)
+        if (segment.code == marker_app1 && segment.is_exif)
+            return true;
+    return false;
+}
+
+bool Texif_stl::build_file(std::vector<std::uint8_t>& out, const std::vector<std::uint8_t>& image_data)
+{
+    for (marker& segment : markers) {
+        motorola = true;
+        if (segment.code == marker_app1 && segment.is_exif) {
+            generate_exif_data(segment.data);
+            if (segment.data.size() > max_segment_payload) {
+                trace("   EXIF block of %d bytes does not fit one segment: nothing written\n",
+                      static_cast<int>(segment.data.size()));
+                return false;
+            }
+        }
+        const bool bare_code = segment.code == marker_soi || segment.code == marker_eoi || segment.code == marker_sos;
+        trace("Writing marker %04x size = %d hasData = %d\n", segment.code, static_cast<int>(segment.data.size()),
+              bare_code ? 0 : 1);
+        motorola = true;
+        put_u16(out, segment.code);
+        if (bare_code && segment.data.empty())
+            continue;
+        // A raw payload of 65534 or 65535 bytes came from a length field of
+        // 0 or 1; the 16-bit sum gives that field back unchanged.
+        put_u16(out, static_cast<std::uint16_t>(segment.data.size() + 2));
+        out.insert(out.end(), segment.data.begin(), segment.data.end());
+    }
+    out.insert(out.end(), image_data.begin(), image_data.end());
+    return true;
+}
+
+bool Texif_stl::write_jpeg(const std::string& path)
+{
+    if (markers.empty() || markers.front().code != marker_soi || sos_position <= 0) {
+        trace("No JPEG file was read completely: nothing to write\n");
+        return false;
+    }
+    // A change to the IFD tree with no segment to carry it would be lost.
+    if (modified && !has_exif_carrier()) {
+        trace("The EXIF segment could not be read, so the changes cannot be written\n");
+        return false;
+    }
+    std::vector<std::uint8_t> image_data;
+    if (!read_image_data(file_name, sos_position, image_data))
+        return false;
+
+    std::string destination;
+    if (!resolve_destination(path, destination))
+        return false;
+    struct stat destination_status {};
+    const bool destination_exists = ::stat(destination.c_str(), &destination_status) == 0;
+
+    temporary_file output(destination);
+    if (!output.is_open())
+        return false;
+    trace("Writing file %s\n", path.c_str());
+
+    std::vector<std::uint8_t> bytes;
+    bytes.reserve(image_data.size() + 128 * 1024);
+    if (!build_file(bytes, image_data))
+        return false;
+
+    const mode_t mode = destination_exists ? ((destination_status.st_mode & 07777) | S_IWUSR) : new_file_mode();
+    const struct timespec times[2] = {{0, UTIME_OMIT}, file_time};
+    if (!write_all(output.fd(), bytes)) {
+        trace("   Writing %s failed: %s\n", path.c_str(), std::strerror(errno));
+        return false;
+    }
+    if (destination_exists)  // ownership follows where permitted, else stays ours
+        (void)!::fchown(output.fd(), destination_status.st_uid, destination_status.st_gid);
+    if (::fchmod(output.fd(), mode) != 0 || ::futimens(output.fd(), times) != 0 ||
+        (flush_to_disk && ::fsync(output.fd()) != 0)) {
+        trace("   Finishing %s failed: %s\n", path.c_str(), std::strerror(errno));
+        return false;
+    }
+    if (!output.close() || !output.commit_as(destination)) {
+        trace("   Replacing %s failed: %s\n", path.c_str(), std::strerror(errno));
+        return false;
+    }
+    if (flush_to_disk)
+        flush_folder(destination);
+    modified = false;
+    return true;
+}
