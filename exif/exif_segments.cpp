@@ -73,13 +73,15 @@ bool Texif_stl::read_segments(file_reader& file)
 
         std::uint16_t length = 0;
         if (!read_u16(file, length)) {
-            trace("   Unexpected end of file at position %llx\n", static_cast<unsigned long long>(file.position()));
+            trace("   Unexpected end of file at position %llx\n", static_cast<unsigned long long>(marker_position + 2));
             return false;
         }
         const std::uint16_t size = static_cast<std::uint16_t>(length - 2);
         trace("   Size of marker = %d (%x)\n", size, size);
 
-        marker segment{code, {}, true};
+        // An empty APP1 carries no EXIF block: kept raw, it is written back as
+        // it was instead of receiving a generated block.
+        marker segment{code, {}, !(code == marker_app1 && size == 0)};
         if (size != 0) {
             bool payload_needed = true;
             const std::int64_t payload_position = file.position();
