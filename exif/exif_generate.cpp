@@ -2,7 +2,6 @@
 #include "exif/exif_internal.h"
 
 #include <algorithm>
-#include <optional>
 
 namespace {
 
@@ -13,14 +12,23 @@ std::uint32_t tiff_offset(const std::vector<std::uint8_t>& out)
     return static_cast<std::uint32_t>(out.size() - tiff_header_position);
 }
 
-// Positions of value fields still to be filled once the pointed-to data is placed.
+// Positions of value fields still to be filled once the pointed-to data is
+// placed. An IFD may hold a kind twice; every such field then gets the one
+// regenerated copy instead of a zero offset.
+using positions = std::vector<std::size_t>;
 struct pending_pointers {
-    std::optional<std::size_t> exif;
-    std::optional<std::size_t> gps;
-    std::optional<std::size_t> interop;
-    std::optional<std::size_t> maker_note;
-    std::optional<std::size_t> thumbnail;
+    positions exif;
+    positions gps;
+    positions interop;
+    positions maker_note;
+    positions thumbnail;
 };
+
+void fill(const Texif_stl& document, std::vector<std::uint8_t>& out, const positions& fields, std::uint32_t value)
+{
+    for (std::size_t position : fields)
+        document.put_u32(out, position, value);
+}
 
 }  // namespace
 
@@ -74,7 +82,7 @@ void Texif_stl::generate_ifd(std::vector<std::uint8_t>& out, ifd_type& ifd, bool
         // A pointer to a sub-IFD that is being generated right now (it points
         // into itself) is written as an ordinary entry: regenerating it would
         // never end.
-        std::optional<std::size_t>* pointer = nullptr;
+        positions* pointer = nullptr;
         const char* pointer_line = nullptr;
         if (entry.tag == tag_exif_ifd && !state.exif) {
             pointer = &pending.exif;
@@ -96,7 +104,7 @@ void Texif_stl::generate_ifd(std::vector<std::uint8_t>& out, ifd_type& ifd, bool
         if (pointer) {
             trace("%s", pointer_line);
             put_u32(out, 1);
-            *pointer = out.size();
+            pointer->push_back(out.size());
             put_u32(out, 0);
         } else if (is_ifd1 && (entry.tag == tag_strip_byte_counts || entry.tag == tag_jpeg_if_byte_count)) {
             trace("       = STRIP_BYTE_COUNTS or JPEG_IF_BYTE_COUNT entry\n");
@@ -127,30 +135,31 @@ void Texif_stl::generate_ifd(std::vector<std::uint8_t>& out, ifd_type& ifd, bool
         put_u32(out, position, get_u32(out.data() + position) + externs_offset);
 
     struct sub_ifd {
-        const std::optional<std::size_t>& position;
+        const positions& fields;
         ifd_type& ifd;
         bool& generating;
     };
     for (const sub_ifd& sub : {sub_ifd{pending.exif, exif_ifd, state.exif},
                                sub_ifd{pending.gps, gps_ifd, state.gps},
                                sub_ifd{pending.interop, interop_ifd, state.interop}}) {
-        if (!sub.position)
+        if (sub.fields.empty())
             continue;
-        put_u32(out, *sub.position, tiff_offset(out));
+        fill(*this, out, sub.fields, tiff_offset(out));
         sub.generating = true;
         generate_ifd(out, sub.ifd, true, false, state);
         sub.generating = false;
     }
-    if (pending.maker_note) {
-        put_u32(out, *pending.maker_note, tiff_offset(out));
+    if (!pending.maker_note.empty()) {
+        fill(*this, out, pending.maker_note, tiff_offset(out));
         const std::size_t start = out.size();
         state.maker_note = true;
         generate_ifd(out, maker_note_ifd, true, false, state);
         state.maker_note = false;
-        put_u32(out, *pending.maker_note - 4, static_cast<std::uint32_t>(out.size() - start));
+        for (std::size_t position : pending.maker_note)
+            put_u32(out, position - 4, static_cast<std::uint32_t>(out.size() - start));
     }
-    if (pending.thumbnail) {
-        put_u32(out, *pending.thumbnail, tiff_offset(out));
+    if (!pending.thumbnail.empty()) {
+        fill(*this, out, pending.thumbnail, tiff_offset(out));
         out.insert(out.end(), thumbnail.begin(), thumbnail.end());
     }
     if (!no_next_link)

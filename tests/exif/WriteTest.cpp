@@ -226,6 +226,24 @@ TEST_F(WriteFixture, PointersIntoTheirOwnIfdAreWrittenAsEntries)
     EXPECT_NE(again.find_entry(0x9003), nullptr);
 }
 
+TEST_F(WriteFixture, RepeatedPointerKindsAllPointAtTheOneCopy)
+{
+    Tiff tiff;
+    const std::uint32_t ifd0 = tiff.AddIfd({tiff.Long(0x8769, 0), tiff.Long(0x8769, 0)});
+    const std::uint32_t exif = tiff.AddIfd({tiff.Ascii(0x9003, "2004:08:27 13:52:55")});
+    tiff.Patch32(Tiff::ValueField(ifd0, 0), exif);
+    tiff.Patch32(Tiff::ValueField(ifd0, 1), exif);
+    const std::string path = Write(Jpeg({App1Exif(tiff)}));
+    ASSERT_TRUE(doc.read_jpeg(path));
+    ASSERT_EQ(doc.ifds[0].entries[1].data, tiff.U32(exif));  // read once, then kept as an entry
+    ASSERT_TRUE(doc.write_jpeg(path));
+    Texif_stl again;
+    ASSERT_TRUE(again.read_jpeg(path));
+    ASSERT_EQ(again.ifds[0].entries.size(), 2u);
+    EXPECT_EQ(again.ifds[0].entries[1].data, tiff.U32(8 + 2 + 2 * 12 + 4));  // the Exif IFD's new offset
+    EXPECT_EQ(again.exif_ifd.entries.size(), 1u);
+}
+
 TEST_F(WriteFixture, BlockLargerThanASegmentIsRefused)
 {
     Tiff tiff;
