@@ -161,9 +161,15 @@ TEST_F(ReadFixture, EoiBeforeSosMarksTheEoiAsImageData)
 {
     const Bytes bytes = Concat({{0xFF, 0xD8}, {0xFF, 0xE0, 0x00, 0x04, 'a', 'b'}, {0xFF, 0xD9}, ToBytes("tail")});
     doc.tracer = &trace;
-    ASSERT_TRUE(doc.read_jpeg(Write(bytes)));
+    const std::string path = Write(bytes);
+    ASSERT_TRUE(doc.read_jpeg(path));
     EXPECT_EQ(doc.sos_position, 8);
     EXPECT_TRUE(trace.Contains("   Marker is EOI : ciao\n"));
+    doc.set_artist("Ann");
+    ASSERT_TRUE(doc.write_jpeg(path));
+    const Bytes written = testsupport::ReadBytes(path);
+    ASSERT_GE(written.size(), 6u);
+    EXPECT_EQ(Bytes(written.end() - 6, written.end()), Concat({{0xFF, 0xD9}, ToBytes("tail")}));
 }
 
 TEST_F(ReadFixture, ByteOrderComesFromTheAlignmentMark)
@@ -239,8 +245,9 @@ TEST_F(ReadFixture, EntryLimits)
         c.build(tiff);
         const bool past_end = std::string(c.name) == "value past the end";
         EXPECT_EQ(ReadExif(tiff, Bytes(past_end ? 100 : 204800, 0x55)), c.parses);
-        if (!c.line.empty())
+        if (!c.line.empty()) {
             EXPECT_TRUE(trace.Contains(c.line)) << trace.Text();
+        }
     }
 }
 
@@ -310,8 +317,9 @@ TEST_F(ReadFixture, CyclesEndTheirBranch)
         EXPECT_EQ(doc.exif_ifd.entries.size(), c.exif_entries);
         // The pointer that closed the cycle is kept with its raw offset.
         const auto& last = c.exif_entries ? doc.exif_ifd.entries.back() : doc.ifds[0].entries.back();
-        if (last.tag == 0x8769)
+        if (last.tag == 0x8769) {
             EXPECT_EQ(last.data.size(), 4u);
+        }
         EXPECT_TRUE(doc.write_jpeg(scratch.file("cycle.jpg")));
     }
 }
@@ -471,6 +479,18 @@ TEST_F(ReadFixture, Thumbnail)
             EXPECT_EQ(Tags(doc.ifds[1]), std::vector<std::uint16_t>{0x011A});
         }
     }
+}
+
+TEST_F(ReadFixture, RemovingAnAbsentThumbnailKeepsEarlierChanges)
+{
+    Tiff tiff;
+    const std::uint32_t ifd0 = tiff.AddIfd({tiff.Ascii(0x010E, "two IFDs")});
+    tiff.Patch32(Tiff::NextField(ifd0, 1), tiff.AddIfd({tiff.Long(0x011A, 72)}));
+    ASSERT_TRUE(ReadExif(tiff));
+    ASSERT_FALSE(doc.modified);
+    doc.set_artist("Ann");
+    doc.remove_thumbnail();
+    EXPECT_TRUE(doc.modified);  // the edit must still be written
 }
 
 TEST_F(ReadFixture, OnlyIfd0MeansNoThumbnailAndNoChange)
