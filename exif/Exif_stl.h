@@ -199,7 +199,7 @@ private:
 
     void generate_ifd(std::vector<std::uint8_t>& out, ifd_type& ifd, bool no_next_link, bool is_ifd1,
                       generation_state& state);
-    bool build_file(std::vector<std::uint8_t>& out, const std::vector<std::uint8_t>& image_data);
+    bool build_segments(std::vector<std::uint8_t>& out);
     bool has_exif_carrier() const;
 
     void trace(const char* format, ...) const __attribute__((format(printf, 2, 3)));

@@ -9,21 +9,32 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <memory>
+#include <sys/uio.h>
+#include <linux/fs.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace {
 
-bool read_image_data(const std::string& path, std::int64_t from, std::vector<std::uint8_t>& data)
+// The image data, held without zero-filling it first: it can be megabytes.
+struct byte_buffer {
+    std::unique_ptr<std::uint8_t[]> bytes;
+    std::size_t size = 0;
+};
+
+bool read_image_data(const std::string& path, std::int64_t from, byte_buffer& data)
 {
     Texif_stl::file_handle_auto_close file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     struct stat status {};
     if (!file || ::fstat(file.get(), &status) != 0 || from <= 0 || status.st_size < from)
         return false;
-    data.resize(static_cast<std::size_t>(status.st_size - from));
+    data.size = static_cast<std::size_t>(status.st_size - from);
+    data.bytes.reset(new std::uint8_t[data.size]);
     std::size_t done = 0;
-    while (done < data.size()) {
-        const ssize_t got = ::pread(file.get(), data.data() + done, data.size() - done,
+    while (done < data.size) {
+        const ssize_t got = ::pread(file.get(), data.bytes.get() + done, data.size - done,
                                     static_cast<off_t>(from + static_cast<std::int64_t>(done)));
         if (got < 0 && errno == EINTR)
             continue;
@@ -34,16 +45,34 @@ bool read_image_data(const std::string& path, std::int64_t from, std::vector<std
     return true;
 }
 
-bool write_all(int fd, const std::vector<std::uint8_t>& bytes)
+// The segments, then the image data, every byte accounted for.
+bool write_all(int fd, const std::vector<std::uint8_t>& segments, const byte_buffer& image_data)
 {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t written = ::write(fd, bytes.data() + done, bytes.size() - done);
+    struct iovec parts[2] = {{const_cast<std::uint8_t*>(segments.data()), segments.size()},
+                             {image_data.bytes.get(), image_data.size}};
+    struct iovec* next = parts;
+    int remaining = 2;
+    while (remaining > 0) {
+        if (next->iov_len == 0) {
+            ++next;
+            --remaining;
+            continue;
+        }
+        const ssize_t written = ::writev(fd, next, remaining);
         if (written < 0 && errno == EINTR)
             continue;
         if (written <= 0)
             return false;
-        done += static_cast<std::size_t>(written);
+        std::size_t done = static_cast<std::size_t>(written);
+        while (remaining > 0 && done >= next->iov_len) {
+            done -= next->iov_len;
+            ++next;
+            --remaining;
+        }
+        if (remaining > 0) {
+            next->iov_base = static_cast<std::uint8_t*>(next->iov_base) + done;
+            next->iov_len -= done;
+        }
     }
     return true;
 }
@@ -117,8 +146,21 @@ public:
     bool is_open() const { return static_cast<bool>(handle_); }
     int fd() const { return handle_.get(); }
     bool close() { return handle_.reset(); }
-    bool commit_as(const std::string& destination)
+    // Puts the file in the destination's place. An existing destination is
+    // exchanged with it and then removed: a plain rename over an existing file
+    // makes some file systems (ext4) push the new data to disk on the spot,
+    // which the caller asked to leave out when flush_to_disk is false, and
+    // which fsync has already done when it is true.
+    bool commit_as(const std::string& destination, bool destination_exists)
     {
+        if (destination_exists &&
+            ::syscall(SYS_renameat2, AT_FDCWD, path_.c_str(), AT_FDCWD, destination.c_str(), RENAME_EXCHANGE) == 0) {
+            ::unlink(path_.c_str());  // now the old content
+            path_.clear();
+            return true;
+        }
+        if (destination_exists && errno != EINVAL && errno != ENOSYS && errno != ENOTSUP && errno != ENOENT)
+            return false;
         if (::rename(path_.c_str(), destination.c_str()) != 0)
             return false;
         path_.clear();
@@ -147,7 +189,7 @@ bool Texif_stl::has_exif_carrier() const
     return false;
 }
 
-bool Texif_stl::build_file(std::vector<std::uint8_t>& out, const std::vector<std::uint8_t>& image_data)
+bool Texif_stl::build_segments(std::vector<std::uint8_t>& out)
 {
     for (marker& segment : markers) {
         motorola = true;
@@ -171,7 +213,6 @@ bool Texif_stl::build_file(std::vector<std::uint8_t>& out, const std::vector<std
         put_u16(out, static_cast<std::uint16_t>(segment.data.size() + 2));
         out.insert(out.end(), segment.data.begin(), segment.data.end());
     }
-    out.insert(out.end(), image_data.begin(), image_data.end());
     return true;
 }
 
@@ -186,7 +227,7 @@ bool Texif_stl::write_jpeg(const std::string& path)
         trace("The EXIF segment could not be read, so the changes cannot be written\n");
         return false;
     }
-    std::vector<std::uint8_t> image_data;
+    byte_buffer image_data;
     if (!read_image_data(file_name, sos_position, image_data))
         return false;
 
@@ -195,31 +236,41 @@ bool Texif_stl::write_jpeg(const std::string& path)
         return false;
     struct stat destination_status {};
     const bool destination_exists = ::stat(destination.c_str(), &destination_status) == 0;
+    if (destination_exists && !S_ISREG(destination_status.st_mode)) {
+        trace("   %s is not a regular file: nothing written\n", path.c_str());
+        return false;
+    }
 
     temporary_file output(destination);
     if (!output.is_open())
         return false;
     trace("Writing file %s\n", path.c_str());
 
-    std::vector<std::uint8_t> bytes;
-    bytes.reserve(image_data.size() + 128 * 1024);
-    if (!build_file(bytes, image_data))
+    std::vector<std::uint8_t> segments;
+    std::size_t estimate = 0;
+    for (const marker& segment : markers)
+        estimate += 4 + (segment.is_exif && segment.code == marker_app1 ? 4096 : segment.data.size());
+    segments.reserve(estimate);
+    if (!build_segments(segments))
         return false;
 
     const mode_t mode = destination_exists ? ((destination_status.st_mode & 07777) | S_IWUSR) : new_file_mode();
     const struct timespec times[2] = {{0, UTIME_OMIT}, file_time};
-    if (!write_all(output.fd(), bytes)) {
+    if (!write_all(output.fd(), segments, image_data)) {
         trace("   Writing %s failed: %s\n", path.c_str(), std::strerror(errno));
         return false;
     }
-    if (destination_exists)  // ownership follows where permitted, else stays ours
+    // Ownership follows where permitted, else stays ours.
+    struct stat temporary_status {};
+    if (destination_exists && ::fstat(output.fd(), &temporary_status) == 0 &&
+        (destination_status.st_uid != temporary_status.st_uid || destination_status.st_gid != temporary_status.st_gid))
         (void)!::fchown(output.fd(), destination_status.st_uid, destination_status.st_gid);
     if (::fchmod(output.fd(), mode) != 0 || ::futimens(output.fd(), times) != 0 ||
         (flush_to_disk && ::fsync(output.fd()) != 0)) {
         trace("   Finishing %s failed: %s\n", path.c_str(), std::strerror(errno));
         return false;
     }
-    if (!output.close() || !output.commit_as(destination)) {
+    if (!output.close() || !output.commit_as(destination, destination_exists)) {
         trace("   Replacing %s failed: %s\n", path.c_str(), std::strerror(errno));
         return false;
     }
