@@ -18,7 +18,8 @@ bool Texif_stl::read_jpeg(const std::string& path)
     clear_document();
     trace("Reading file %s\n", path.c_str());
 
-    file_handle_auto_close file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // Non-blocking, so that a FIFO named like a photo cannot hang the open.
+    file_handle_auto_close file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (!file)
         return false;
     struct stat status {};

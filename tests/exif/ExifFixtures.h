@@ -68,7 +68,7 @@ Bytes ImageData(const Bytes& trailer = {});
 Segment App1Exif(const Tiff& tiff);
 Segment App0Jfif();
 
-class TraceRecorder : public Texif_stl::tracer_interface {
+class TraceRecorder : public Texif_stl::tracer {
 public:
     void trace(const std::string& text) override { pieces.push_back(text); }
     std::string Text() const;
