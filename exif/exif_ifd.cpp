@@ -142,8 +142,13 @@ bool Texif_stl::read_entry(file_reader& file, ifd_type& ifd, int index, std::int
             entry.data.assign(value_field, value_field + size);
         } else {
             trace("        Offset = %08x, Bytes = %d\n", offset, static_cast<int>(size));
+            if (size > read_state::max_value_bytes - state.value_bytes) {
+                trace("        %d more value bytes exceed what one file may hold!\n", static_cast<int>(size));
+                return false;
+            }
             if (!read_external_value(file, base + offset, size, entry.data))
                 return false;
+            state.value_bytes += size;
         }
     }
     ifd.entries.push_back(std::move(entry));

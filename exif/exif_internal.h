@@ -36,12 +36,16 @@ private:
 };
 
 // Bookkeeping of one read: the IFDs already read, so that no offset is read
-// twice (which would loop on a cycle or multiply work on shared offsets), and
-// how deeply sub-IFDs nest at the moment.
+// twice (which would loop on a cycle or multiply work on shared offsets), how
+// deeply sub-IFDs nest at the moment, and how many value bytes were loaded:
+// values may point anywhere in the file, so many entries naming one large
+// region would otherwise exhaust memory.
 struct Texif_stl::read_state {
     static constexpr int max_sub_ifd_depth = 8;
+    static constexpr std::size_t max_value_bytes = 16 * 1024 * 1024;
     std::set<std::int64_t> ifd_offsets_read;
     int sub_ifd_depth = 0;
+    std::size_t value_bytes = 0;
 };
 
 // Sub-IFDs under generation at the moment: a pointer to one of them inside

@@ -251,6 +251,20 @@ TEST_F(ReadFixture, EntryLimits)
     }
 }
 
+TEST_F(ReadFixture, ManyEntriesNamingOneLargeRegionFailTheIfd)
+{
+    Tiff tiff;
+    std::vector<Tiff::Entry> entries;
+    for (std::uint16_t i = 0; i < 11; ++i)
+        entries.push_back({static_cast<std::uint16_t>(0x1000 + i), 12, 204800, {0, 0, 0, 0}});
+    const std::uint32_t ifd0 = tiff.AddIfd(entries);
+    for (int i = 0; i < 11; ++i)
+        tiff.Patch32(Tiff::ValueField(ifd0, i), TrailerOffset(tiff));
+    doc.tracer = &trace;
+    EXPECT_FALSE(ReadExif(tiff, Bytes(8 * 204800, 1)));
+    EXPECT_TRUE(trace.Contains("        1638400 more value bytes exceed what one file may hold!\n"));
+}
+
 TEST_F(ReadFixture, SubIfdPointers)
 {
     Tiff tiff;
