@@ -172,6 +172,20 @@ private:
     Texif_stl::file_handle_auto_close handle_;
 };
 
+// Gives the written file the destination's permission bits (writable by the
+// owner), its owner and group where permitted, and the photo's modification
+// time; flushes it when asked.
+bool finish_temporary(int fd, const struct stat* destination, const struct timespec& file_time, bool flush)
+{
+    struct stat temporary {};
+    if (destination && ::fstat(fd, &temporary) == 0 &&
+        (destination->st_uid != temporary.st_uid || destination->st_gid != temporary.st_gid))
+        (void)!::fchown(fd, destination->st_uid, destination->st_gid);  // else stays ours
+    const mode_t mode = destination ? ((destination->st_mode & 07777) | S_IWUSR) : new_file_mode();
+    const struct timespec times[2] = {{0, UTIME_OMIT}, file_time};
+    return ::fchmod(fd, mode) == 0 && ::futimens(fd, times) == 0 && (!flush || ::fsync(fd) == 0);
+}
+
 void flush_folder(const std::string& path)
 {
     Texif_stl::file_handle_auto_close folder(::open(folder_of(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
@@ -191,6 +205,10 @@ bool Texif_stl::has_exif_carrier() const
 
 bool Texif_stl::build_segments(std::vector<std::uint8_t>& out)
 {
+    std::size_t estimate = 0;
+    for (const marker& segment : markers)
+        estimate += 4 + (segment.is_exif && segment.code == marker_app1 ? 4096 : segment.data.size());
+    out.reserve(estimate);
     for (marker& segment : markers) {
         motorola = true;
         if (segment.code == marker_app1 && segment.is_exif) {
@@ -247,26 +265,15 @@ bool Texif_stl::write_jpeg(const std::string& path)
     trace("Writing file %s\n", path.c_str());
 
     std::vector<std::uint8_t> segments;
-    std::size_t estimate = 0;
-    for (const marker& segment : markers)
-        estimate += 4 + (segment.is_exif && segment.code == marker_app1 ? 4096 : segment.data.size());
-    segments.reserve(estimate);
     if (!build_segments(segments))
         return false;
 
-    const mode_t mode = destination_exists ? ((destination_status.st_mode & 07777) | S_IWUSR) : new_file_mode();
-    const struct timespec times[2] = {{0, UTIME_OMIT}, file_time};
     if (!write_all(output.fd(), segments, image_data)) {
         trace("   Writing %s failed: %s\n", path.c_str(), std::strerror(errno));
         return false;
     }
-    // Ownership follows where permitted, else stays ours.
-    struct stat temporary_status {};
-    if (destination_exists && ::fstat(output.fd(), &temporary_status) == 0 &&
-        (destination_status.st_uid != temporary_status.st_uid || destination_status.st_gid != temporary_status.st_gid))
-        (void)!::fchown(output.fd(), destination_status.st_uid, destination_status.st_gid);
-    if (::fchmod(output.fd(), mode) != 0 || ::futimens(output.fd(), times) != 0 ||
-        (flush_to_disk && ::fsync(output.fd()) != 0)) {
+    if (!finish_temporary(output.fd(), destination_exists ? &destination_status : nullptr, file_time,
+                          flush_to_disk)) {
         trace("   Finishing %s failed: %s\n", path.c_str(), std::strerror(errno));
         return false;
     }
