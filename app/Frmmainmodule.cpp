@@ -85,9 +85,13 @@ void TfrmMain::TTracer::trace(const std::string& text)
     kivUtil::WriteTrace("%s", text.c_str());
 }
 
+// Resources of a static library are registered by hand, outside any namespace.
+static void InitResources() { Q_INIT_RESOURCE(lumitag); }
+
 TfrmMain::TfrmMain(const QStringList& arguments, QWidget* parent)
     : QMainWindow(parent), arguments_(arguments)
 {
+    InitResources();
     CreateControls();
     ConnectHandlers();
 
@@ -109,7 +113,7 @@ TfrmMain::TfrmMain(const QStringList& arguments, QWidget* parent)
     for (const auto& name : LanguageNames())
         cbLanguage->addItem(Q(name));
     TakeOptions();
-    lbApplicationTitle->setText(Q(kivUtil::ApplicationTitle() + " version " + kVersion));
+    lbApplicationTitle->setText(Q(std::string(kivUtil::ApplicationTitle()) + " version " + kVersion));
     txEmail->setText(kSupportEmail);
     ReadShellRegistration();
     txExternalEditor->setText(Q(options.external_editor));
@@ -372,10 +376,9 @@ QWidget* TfrmMain::CreateOptionsTab()
     languageRow->addWidget(Label7);
     languageRow->addWidget(cbLanguage, 1);
     left->addLayout(languageRow);
-    optDefaultDescription = new TRadioGroup("_default_value_image_description");
-    optDefaultDescription->SetItems({"_nothing", "_file_name", "_last_description", "_first_description"});
-    optFocusAction = new TRadioGroup("_focus_action");
-    optFocusAction->SetItems({"_select_field", "_cursor_at_end", "_crusor_at_begin"});
+    optDefaultDescription = new TRadioGroup(
+        "_default_value_image_description", {"_nothing", "_file_name", "_last_description", "_first_description"});
+    optFocusAction = new TRadioGroup("_focus_action", {"_select_field", "_cursor_at_end", "_crusor_at_begin"});
     left->addWidget(optDefaultDescription);
     left->addWidget(optFocusAction);
     left->addStretch(1);
@@ -476,8 +479,8 @@ void TfrmMain::ConnectHandlers()
     connect(btApply, &QPushButton::clicked, this, [this] { btPreviewClick(btApply); });
 
     connect(cbLanguage, qOverload<int>(&QComboBox::activated), this, [this](int) { cbLanguageClick(); });
-    connect(optDefaultDescription, &TRadioGroup::Clicked, this, &TfrmMain::optDefaultDescriptionClick);
-    connect(optFocusAction, &TRadioGroup::Clicked, this, &TfrmMain::optDefaultDescriptionClick);
+    connect(optDefaultDescription, &TRadioGroup::itemPicked, this, [this](int) { optDefaultDescriptionClick(); });
+    connect(optFocusAction, &TRadioGroup::itemPicked, this, [this](int) { optDefaultDescriptionClick(); });
     connect(chkChangeFileDate, &QCheckBox::clicked, this, &TfrmMain::chkChangeFileDateClick);
     connect(chkShellRegister, &QCheckBox::toggled, this, [this](bool) { btShellRegisterClick(); });
     connect(txExternalEditor, &QLineEdit::editingFinished, this, &TfrmMain::txExternalEditorExit);
@@ -490,8 +493,8 @@ void TfrmMain::TakeOptions()
 {
     const auto& options = LumitagOptions();
     cbLanguage->setCurrentIndex(options.language);
-    optDefaultDescription->SetItemIndex(options.default_description_option);
-    optFocusAction->SetItemIndex(options.focus_action_option);
+    optDefaultDescription->setItemIndex(options.default_description_option);
+    optFocusAction->setItemIndex(options.focus_action_option);
     chkRemoveAccent->setChecked(options.remove_accentuated_letters);
     chkRemoveSpace->setChecked(options.remove_spaces);
     chkChangeFileDate->setChecked(options.change_file_date);
@@ -589,7 +592,7 @@ void TfrmMain::optDefaultDescriptionClick()
 {
     auto& options = LumitagOptions();
     auto take = [&options](const TRadioGroup* group, int& option) {
-        const int index = group->ItemIndex();
+        const int index = group->itemIndex();
         if (index >= 0 && index != option) {
             option = index;
             options.modified = true;

@@ -11,6 +11,7 @@
 #include <QPixmap>
 #include <QTabWidget>
 #include <QTimer>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <algorithm>
 #include <sys/stat.h>
