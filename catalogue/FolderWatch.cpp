@@ -162,7 +162,16 @@ bool FolderWatch::Poll(int timeoutMs)
 // Reads every queued event; true when one of them is a relevant change.
 bool FolderWatch::ReadEvents()
 {
-    bool changed = false;
+    struct Event {
+        int wd;
+        unsigned mask;
+        unsigned cookie;
+        std::string name;
+    };
+    // The whole queue first: the writer's exchange of a photo with its
+    // temporary file moves the photo's name away in one event and the
+    // temporary name in the next, and only both together show it is ours.
+    std::vector<Event> events;
     alignas(inotify_event) char buffer[16 * 1024];
     for (;;) {
         const ssize_t length = read(fd_, buffer, sizeof buffer);
@@ -172,11 +181,24 @@ bool FolderWatch::ReadEvents()
             break;  // EAGAIN: the queue is empty
         for (ssize_t offset = 0; offset < length;) {
             const auto* event = reinterpret_cast<const inotify_event*>(buffer + offset);
-            const std::string name = event->len > 0 ? std::string(event->name) : std::string();
-            if (HandleEvent(event->wd, event->mask, event->cookie, name))
-                changed = true;
+            events.push_back({event->wd, event->mask, event->cookie,
+                              event->len > 0 ? std::string(event->name) : std::string()});
             offset += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
         }
+    }
+    auto movedToWriterFile = [&events](size_t from) {
+        for (size_t j = from + 1; j < events.size(); ++j)
+            if ((events[j].mask & IN_MOVED_TO) && events[j].cookie == events[from].cookie)
+                return IsWriterTemporaryName(events[j].name);
+        return false;
+    };
+    bool changed = false;
+    for (size_t i = 0; i < events.size(); ++i) {
+        const Event& event = events[i];
+        if ((event.mask & IN_MOVED_FROM) && movedToWriterFile(i))
+            continue;  // the photo's old content parked under the temporary name
+        if (HandleEvent(event.wd, event.mask, event.cookie, event.name))
+            changed = true;
     }
     return changed;
 }
