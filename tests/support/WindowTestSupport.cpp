@@ -40,8 +40,10 @@ QApplication& GuiApp()
 {
     static QApplication* app = [] {
         const std::string home = ScratchHomePath();
-        for (const char* sub : {"config", "data", "cache", "Desktop"})
+        for (const char* sub : {"config", "data", "cache", "Desktop", "runtime"})
             std::filesystem::create_directories(home + sub);
+        std::filesystem::permissions(home + "runtime", std::filesystem::perms::owner_all);
+        setenv("XDG_RUNTIME_DIR", (home + "runtime").c_str(), 1);
         setenv("HOME", home.c_str(), 1);
         setenv("XDG_CONFIG_HOME", (home + "config").c_str(), 1);
         setenv("XDG_DATA_HOME", (home + "data").c_str(), 1);
