@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
   cmake g++ make pkg-config
-  qt6-base-dev
+  qt6-base-dev qt6-svg-dev
   libjpeg-dev libjpeg-turbo-progs
   libgtest-dev libgmock-dev libbenchmark-dev
   exiv2 libexiv2-dev libimage-exiftool-perl
