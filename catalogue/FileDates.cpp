@@ -60,10 +60,15 @@ std::string SetFileDates(QStringView dateText, const std::string& path)
     const auto value = ParseDateText(dateText);
     if (!value)
         return {};
-    const auto parts = DecodeDateTime(*value);
+    return SetFileDates(*value, path);
+}
+
+std::string SetFileDates(DateTimeValue value, const std::string& path)
+{
+    const auto parts = DecodeDateTime(value);
     if (!parts || !EncodeDateTime(*parts))
         return kCalendarConversionFailed;
-    const auto seconds = DateTimeToLocalTimeT(*value);
+    const auto seconds = DateTimeToLocalTimeT(value);
     if (!seconds)
         return kLocalToUtcFailed;
     const FileDescriptor file(OpenForChangingTimes(path));

@@ -1,6 +1,8 @@
 // Sets a photo file's modification time from the date text of the editor.
 #pragma once
 
+#include "catalogue/DateTimeValue.h"
+
 #include <QStringView>
 
 #include <string>
@@ -19,5 +21,7 @@ inline constexpr const char* kSetTimeFailed = "SetFileTime Failed";
 // success and when the text does not parse, else one of the four texts
 // above. Never creates a file.
 std::string SetFileDates(QStringView dateText, const std::string& path);
+// The same with a date-time value instead of its text.
+std::string SetFileDates(DateTimeValue value, const std::string& path);
 
 }  // namespace lumitag

@@ -11,7 +11,6 @@
 
 namespace {
 
-QString Q(const std::string& text) { return QString::fromStdString(text); }
 
 }  // namespace
 
