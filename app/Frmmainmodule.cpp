@@ -100,6 +100,9 @@ TfrmMain::TfrmMain(const QStringList& arguments, QWidget* parent)
 
     auto& options = LumitagOptions();
     options.Load();
+    // A hand-edited language beyond the table would show "?" everywhere.
+    if (options.language < 0 || options.language >= static_cast<int>(LanguageNames().size()))
+        options.language = 0;
     tabMain->setCurrentWidget(tabEXIF);
     if (!options.default_format.empty()) {
         AddRecentFormat(options.default_format);
@@ -197,7 +200,9 @@ QWidget* TfrmMain::CreateExifTab()
     lvFiles->setAllColumnsShowFocus(true);
     lvFiles->setHeaderLabels({"_file_col", "_image_description_col", "_user_comment_col", "_date_time_col",
                               "_artist_col"});
-    const int widths[] = {200, 220, 140, 115, 70};
+    // The date column is wider than the old 115 pixels: a four-digit year and
+    // seconds do not fit in it with today's fonts.
+    const int widths[] = {200, 220, 140, 135, 70};
     for (int i = 0; i < 5; ++i)
         lvFiles->setColumnWidth(i, widths[i]);
     lvFiles->header()->setSectionsClickable(true);

@@ -20,3 +20,7 @@ target_link_libraries(lumitag_window PUBLIC
 add_executable(lumitag ${CMAKE_SOURCE_DIR}/app/main.cpp)
 target_link_libraries(lumitag PRIVATE lumitag_window)
 install(TARGETS lumitag RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+
+# Not installed: makes a scratch folder of demo photos for scripts/run.sh --demo.
+add_executable(lumitag-make-demo ${CMAKE_SOURCE_DIR}/app/MakeDemoFolder.cpp)
+target_link_libraries(lumitag-make-demo PRIVATE lumitag_exif Qt6::Gui)
