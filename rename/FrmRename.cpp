@@ -74,7 +74,15 @@ void TfrmMain::btPreviewClick(QObject* sender)
     if (!applyMode) {
         btApply->setEnabled(MarkDuplicates());
         lbDoublons->setVisible(!btApply->isEnabled());
-        AddRecentFormat(cbFormat->currentText().toStdString());
+        // The recent list keeps the pattern trimmed, but the box must go on
+        // showing the pattern just previewed: blanks at its ends are literal
+        // characters, and Apply takes the box's text.
+        const QString previewed = cbFormat->currentText();
+        AddRecentFormat(previewed.toStdString());
+        if (cbFormat->currentText() != previewed) {
+            const QSignalBlocker block(cbFormat);
+            cbFormat->setEditText(previewed);
+        }
     }
     StartWatching();
 }

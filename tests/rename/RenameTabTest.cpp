@@ -286,6 +286,18 @@ TEST_F(RenameTabTest, APreviewRemembersTheFormatAndAnEmptyFolderAllowsApply)
     ExpectVerdict(false);
 }
 
+TEST_F(RenameTabTest, ApplyUsesThePatternJustPreviewedBlanksIncluded)
+{
+    MakePhoto(scratch.file("a.jpg"), {"Beach", "", "", 2004, 7, 9, 10, 0, 0});
+    Open();
+    Preview(" %I ");
+    EXPECT_EQ(LumitagOptions().last_formats.front(), "%I");  // the recent list keeps it trimmed
+    EXPECT_EQ(window->cbFormat->currentText().toStdString(), " %I ");
+    ASSERT_EQ(Listed(), (Rows{{"a.jpg", " Beach .jpg", "No", false}}));
+    Apply();
+    EXPECT_TRUE(fs::exists(scratch.file(" Beach .jpg")));
+}
+
 TEST_F(RenameTabTest, AFolderThatIsGoneGetsAWarningAndNoApply)
 {
     Open();
