@@ -10,6 +10,7 @@
 #include <QTreeWidget>
 #include <fcntl.h>
 #include <filesystem>
+#include <map>
 #include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -17,6 +18,8 @@
 #include "app/Frmmainmodule.h"
 #include "app/LumitagOptions.h"
 #include "catalogue/CatalogueTestSupport.h"
+#include "catalogue/EditProposals.h"
+#include "catalogue/Titem.h"
 #include "support/TestSupport.h"
 #include "support/WindowTestSupport.h"
 
@@ -53,12 +56,16 @@ Fields WithDates(Fields texts, const std::string& date)
     return texts;
 }
 
-// The bytes from the start of the image data to the end of the file.
+// The bytes from the start-of-scan segment to the end of the file, found by
+// walking the segments (an EXIF thumbnail holds a start of scan of its own).
 std::vector<std::uint8_t> ImageData(const std::string& path)
 {
     const auto bytes = ReadBytes(path);
-    const std::uint8_t sos[] = {0xFF, 0xDA};
-    return {std::search(bytes.begin(), bytes.end(), std::begin(sos), std::end(sos)), bytes.end()};
+    size_t at = 2;
+    while (at + 4 <= bytes.size() && bytes[at] == 0xFF && bytes[at + 1] != 0xDA)
+        at += 2 + (bytes[at + 2] << 8 | bytes[at + 3]);
+    EXPECT_TRUE(at + 2 <= bytes.size() && bytes[at + 1] == 0xDA) << "no image data in " << path;
+    return {bytes.begin() + static_cast<std::ptrdiff_t>(std::min(at, bytes.size())), bytes.end()};
 }
 
 struct stat Status(const std::string& path)
@@ -547,6 +554,67 @@ TEST_F(EditBandTest, FocusActionWhateverTheFocusReason)
             EXPECT_EQ(field->cursorPosition(), action.cursor);
             EXPECT_EQ(field->selectedText().toStdString(), action.allSelected ? "Anne Smith" : "");
         }
+    }
+}
+
+// What the band is for: a folder of real camera photos captioned with Enter
+// presses alone, the description proposed from each file name.
+TEST_F(EditBandTest, AFolderOfCameraPhotosCaptionedByEnterAlone)
+{
+    LUMITAG_REQUIRE_SAMPLES();
+    std::vector<std::string> names;
+    std::map<std::string, std::vector<std::uint8_t>> images;
+    for (const auto& sample : SampleFiles()) {
+        const std::string name = fs::path(sample).filename().string();
+        CopyFile(sample, scratch.file(name));
+        ASSERT_EQ(chmod(scratch.file(name).c_str(), 0644), 0);
+        names.push_back(name);
+        images[name] = ImageData(scratch.file(name));
+    }
+    // ImageDescription, then the tags that must not change, and the date.
+    const auto tagsOfEveryPhoto = [&] {
+        std::vector<std::string> command = {"exiftool", "-T", "-f", "-charset", "exif=utf8", "-EXIF:ImageDescription",
+                                            "-EXIF:Artist", "-EXIF:Make", "-EXIF:Model", "-EXIF:Orientation",
+                                            "-EXIF:DateTimeOriginal"};
+        for (const auto& name : names)
+            command.push_back(scratch.file(name));
+        std::istringstream rows(RunCommand(command).output);
+        std::vector<Fields> tags;
+        for (std::string row; std::getline(rows, row);) {
+            std::istringstream cells(row);
+            tags.emplace_back();
+            for (std::string cell; std::getline(cells, cell, '\t');)
+                tags.back().push_back(cell);
+        }
+        return tags;
+    };
+    const auto before = tagsOfEveryPhoto();
+    ASSERT_EQ(before.size(), names.size());
+    auto window = Open();
+    LumitagOptions().default_description_option = 1;
+
+    Press(window->lvFiles, Qt::Key_Return);
+    for (size_t presses = 0; window->EditMode() && presses <= names.size(); ++presses) {
+        const std::string caption = window->SelectedFileName();
+        Press(window->focusWidget(), Qt::Key_Return);
+        EXPECT_EQ(Title(*window).find("Error"), std::string::npos) << caption;
+        EXPECT_EQ(Title(*window).find("Failed"), std::string::npos) << caption;
+    }
+    EXPECT_FALSE(window->EditMode());
+
+    const auto after = tagsOfEveryPhoto();
+    ASSERT_EQ(after.size(), names.size());
+    for (size_t i = 0; i < names.size(); ++i) {
+        SCOPED_TRACE(names[i]);
+        ASSERT_EQ(after[i].size(), 6u);
+        const bool hadDescription = before[i][0] != "-" && !lumitag::TrimControls(before[i][0]).empty();
+        EXPECT_EQ(after[i][0], hadDescription ? before[i][0] : lumitag::DescriptionFromFileName(names[i]));
+        EXPECT_EQ(Fields(after[i].begin() + 1, after[i].end() - 1), Fields(before[i].begin() + 1, before[i].end() - 1));
+        if (before[i][5] != "-")
+            EXPECT_EQ(after[i][5], before[i][5]);
+        else
+            EXPECT_NE(after[i][5], "-") << "a date was proposed and written";
+        EXPECT_TRUE(ImageData(scratch.file(names[i])) == images[names[i]]) << "image data changed";
     }
 }
 
