@@ -225,8 +225,9 @@ void TfrmMain::btValidateClick()
     const lumitag::PhotoEdits edits = MarkedFields(*this);
     QTreeWidgetItem* row = SelectedRow(lvFiles);
     if (!row) {
-        // The selection was cleared during the edit: there is no file, yet the
-        // typed values still become proposals. No write status applies.
+        // The selection was cleared during the edit: there is no file to
+        // write or date, yet the typed values still become proposals. No
+        // write status applies.
         StoreProposals(edits, firstDescriptionPending);
         ShowStatus("");
         EndRun(*this);

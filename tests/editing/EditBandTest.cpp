@@ -489,6 +489,7 @@ TEST_F(EditBandTest, ValidateWithoutASelectedRowStoresTheProposalsOnly)
 
     Type(window->txDescription, "Typed");
     Type(window->txArtist, "Who");
+    LumitagOptions().change_file_date = true;  // there is no file to date either
     window->lvFiles->clearSelection();
     ProcessEvents();
     Press(window->txArtist, Qt::Key_Return);
