@@ -17,6 +17,24 @@ void StoreDate(Texif_stl& exif, const std::optional<DateTimeParts>& date)
 
 }  // namespace
 
+void PhotoEdits::SetDateFromText(QStringView text)
+{
+    date.reset();
+    dateTextIgnored = false;
+    if (text.isEmpty()) {
+        date = std::optional<DateTimeParts>();
+        return;
+    }
+    const auto value = ParseDateText(text);
+    auto parts = value ? DecodeDateTime(*value) : std::nullopt;
+    if (!parts) {
+        dateTextIgnored = true;
+        return;
+    }
+    parts->millisecond = 0;
+    date = parts;
+}
+
 EditOutcome ApplyPhotoEdits(Texif_stl& exif, const std::string& path, const PhotoEdits& edits)
 {
     if (!edits.any())

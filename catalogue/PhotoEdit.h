@@ -21,8 +21,17 @@ struct PhotoEdits {
     // The date was edited: nullopt inside removes DateTimeOriginal, DateTime and
     // DateTimeDigitized; a value sets all three (milliseconds dropped).
     std::optional<std::optional<DateTimeParts>> date;
+    // The date was edited into a text that is no date: the dates stay as they
+    // are, yet the edit still counts (the file is read, and written when its
+    // read alone changed it).
+    bool dateTextIgnored = false;
 
-    bool any() const { return imageDescription || userComment || artist || date; }
+    bool any() const { return imageDescription || userComment || artist || date || dateTextIgnored; }
+
+    // The date edit of a date field's text in QLocale()'s date text: an empty
+    // text removes the dates, a text that does not parse is ignored, any other
+    // sets them to the second.
+    void SetDateFromText(QStringView text);
 };
 
 enum class EditOutcome {

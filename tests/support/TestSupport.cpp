@@ -1,11 +1,13 @@
 #include "TestSupport.h"
 
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -28,6 +30,35 @@ ScratchDir::~ScratchDir()
     for (auto it = fs::recursive_directory_iterator(path_, ec); !ec && it != fs::recursive_directory_iterator(); it.increment(ec))
         fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
     fs::remove_all(path_, ec);
+}
+
+std::vector<std::string> FolderEntries(const std::string& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+ScopedFileSizeLimit::ScopedFileSizeLimit(unsigned long long bytes)
+{
+    rlimit limit{};
+    if (getrlimit(RLIMIT_FSIZE, &limit) != 0)
+        throw std::runtime_error("cannot read the file size limit");
+    savedCurrent_ = limit.rlim_cur;
+    savedMaximum_ = limit.rlim_max;
+    savedHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+    limit.rlim_cur = static_cast<rlim_t>(bytes);
+    if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
+        throw std::runtime_error("cannot lower the file size limit");
+}
+
+ScopedFileSizeLimit::~ScopedFileSizeLimit()
+{
+    const rlimit saved{static_cast<rlim_t>(savedCurrent_), static_cast<rlim_t>(savedMaximum_)};
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, savedHandler_);
 }
 
 std::vector<std::uint8_t> ReadBytes(const std::string& path)

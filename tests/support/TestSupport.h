@@ -23,6 +23,24 @@ private:
     std::string path_;
 };
 
+// The names of a folder's entries, sorted.
+std::vector<std::string> FolderEntries(const std::string& folder);
+
+// Lowers the largest file this process may write, for the guard's lifetime:
+// writes beyond it fail with EFBIG instead of raising SIGXFSZ.
+class ScopedFileSizeLimit {
+public:
+    explicit ScopedFileSizeLimit(unsigned long long bytes);
+    ~ScopedFileSizeLimit();
+    ScopedFileSizeLimit(const ScopedFileSizeLimit&) = delete;
+    ScopedFileSizeLimit& operator=(const ScopedFileSizeLimit&) = delete;
+
+private:
+    unsigned long long savedCurrent_ = 0;
+    unsigned long long savedMaximum_ = 0;
+    void (*savedHandler_)(int) = nullptr;
+};
+
 std::vector<std::uint8_t> ReadBytes(const std::string& path);
 void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes);
 void CopyFile(const std::string& from, const std::string& to);
