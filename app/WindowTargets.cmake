@@ -19,4 +19,3 @@ target_link_libraries(lumitag_window PUBLIC
 
 add_executable(lumitag ${CMAKE_SOURCE_DIR}/app/main.cpp)
 target_link_libraries(lumitag PRIVATE lumitag_window)
-install(TARGETS lumitag RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
