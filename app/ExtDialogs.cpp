@@ -220,9 +220,12 @@ bool TExtOpenDialog::Execute()
     const bool accepted = dialog.exec() == QDialog::Accepted;
     if (hook)
         dialog.removeEventFilter(hook.get());
-    const QStringList chosen = accepted ? dialog.selectedFiles() : QStringList();
+    QStringList chosen = accepted ? dialog.selectedFiles() : QStringList();
     if (chosen.isEmpty())
         return false;
+    // One file unless several were allowed: the one the dialog itself checked.
+    if (!(Options & ofAllowMultiSelect))
+        chosen = chosen.mid(0, 1);
 
     if (const qsizetype picked = nameFilters.indexOf(dialog.selectedNameFilter()); picked >= 0)
         FilterIndex = static_cast<int>(picked) + 1;

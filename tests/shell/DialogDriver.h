@@ -2,6 +2,9 @@
 #pragma once
 
 #include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileSystemModel>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QTimer>
@@ -18,6 +21,22 @@ inline void PressAccept(QFileDialog* dialog)
     static_cast<QDialog*>(dialog)->accept();
 }
 
+// Waits until the dialog lists its folder, as a user does before typing:
+// the dialog applies its first selection when the listing arrives.
+inline void WaitUntilListed(QFileDialog* dialog)
+{
+    auto* model = dialog->findChild<QFileSystemModel*>();
+    if (!model)
+        return;
+    const QString folder = dialog->directory().absolutePath();
+    const auto entries = QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size();
+    QElapsedTimer timer;
+    timer.start();
+    while (model->rowCount(model->index(folder)) < entries && timer.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    QCoreApplication::processEvents();
+}
+
 // While it lives, hands the first file dialog that runs modally to act,
 // which accepts or rejects it (or does anything a user would).
 class FileDialogDriver {
@@ -30,6 +49,7 @@ public:
             if (!dialog || !dialog->isVisible() || ran_)
                 return;
             ran_ = true;
+            WaitUntilListed(dialog);
             act_(dialog);
         });
         timer_.start();
