@@ -15,11 +15,10 @@ set_target_properties(lumitag_window PROPERTIES AUTORCC ON)
 target_include_directories(lumitag_window PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(lumitag_window PUBLIC
   lumitag_catalogue lumitag_rename lumitag_preview lumitag_exif lumitag_options lumitag_localisation
-  lumitag_widgets lumitag_util lumitag_util_gui Qt6::Widgets Qt6::Svg)
+  lumitag_widgets lumitag_shell lumitag_dialogs lumitag_util lumitag_util_gui Qt6::Widgets Qt6::Svg)
 
 add_executable(lumitag ${CMAKE_SOURCE_DIR}/app/main.cpp)
 target_link_libraries(lumitag PRIVATE lumitag_window)
-install(TARGETS lumitag RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 # Not installed: makes a scratch folder of demo photos for scripts/run.sh --demo.
 add_executable(lumitag-make-demo ${CMAKE_SOURCE_DIR}/app/MakeDemoFolder.cpp)

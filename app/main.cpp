@@ -5,6 +5,7 @@
 #include <exception>
 
 #include "app/Frmmainmodule.h"
+#include "app/ShellRegistration.h"
 #include "util/kivUtil.h"
 
 int main(int argc, char* argv[])
@@ -12,6 +13,8 @@ int main(int argc, char* argv[])
     QApplication application(argc, argv);
     const QString title = QString::fromStdString(kivUtil::ApplicationTitle());
     QApplication::setApplicationName("lumitag");
+    // Lets the desktop match the window with the installed entry and its icon.
+    QGuiApplication::setDesktopFileName(lumitag::ApplicationId());
     try {
         QStringList arguments = QApplication::arguments();
         arguments.removeFirst();

@@ -11,7 +11,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   exiv2 libexiv2-dev libimage-exiftool-perl
   nlohmann-json3-dev
-  desktop-file-utils xdg-utils shared-mime-info
+  desktop-file-utils xdg-utils shared-mime-info appstream libglib2.0-bin
   xvfb xauth x11-apps imagemagick
   fonts-dejavu-core
 )
