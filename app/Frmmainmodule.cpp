@@ -293,7 +293,8 @@ QWidget* TfrmMain::CreateRenameTab()
     cbFormat = new QComboBox;
     cbFormat->setEditable(true);
     cbFormat->setInsertPolicy(QComboBox::NoInsert);
-    cbFormat->setMinimumWidth(193);
+    // Wider than the old 193 pixels, so the default patterns show whole.
+    cbFormat->setMinimumWidth(260);
     Label13 = new QLabel("_live_preview_label");
     lbLivePreview = new QLabel;
     QFont bold = lbLivePreview->font();

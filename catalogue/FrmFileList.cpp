@@ -355,6 +355,10 @@ void TfrmMain::tabMainChange()
 {
     if (tabMain->currentWidget() == tabEXIF && lvFiles->topLevelItemCount() == 0)
         LoadFileList();
+    // The rename tab shows the first new name as soon as it is opened, not
+    // only once the pattern is edited.
+    if (tabMain->currentWidget() == tabRename && lbLivePreview->text().isEmpty())
+        UpdateLivePreview();
 }
 
 void TfrmMain::FormPaint()

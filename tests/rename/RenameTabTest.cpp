@@ -237,6 +237,15 @@ TEST_F(RenameTabTest, TheLivePreviewUsesTheExifDateOnlyAndTheRowsTheFileTime)
     EXPECT_EQ(Listed(), (Rows{{"undated.jpg", "2004-07-09 140502.jpg", "No", false}}));
 }
 
+TEST_F(RenameTabTest, OpeningTheTabShowsTheFirstNewName)
+{
+    MakePhoto(scratch.file("a.jpg"), {"Beach", "", "", 2004, 7, 9, 10, 0, 0});
+    window = OpenWindow({QString::fromStdString(scratch.path())});
+    EXPECT_EQ(window->lbLivePreview->text(), "");  // nothing was edited yet
+    window->tabMain->setCurrentWidget(window->tabRename);
+    EXPECT_EQ(window->lbLivePreview->text(), "2004-07-09.01.Beach.jpg");
+}
+
 TEST_F(RenameTabTest, ChangesDisableApplyAndTheCleaningBoxesAreOptions)
 {
     MakePhoto(scratch.file("a.jpg"), {"Été à Noël", "", "", 2004, 7, 9, 10, 0, 0});
