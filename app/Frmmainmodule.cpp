@@ -290,7 +290,7 @@ QWidget* TfrmMain::CreateRenameTab()
     cbFormat->setInsertPolicy(QComboBox::NoInsert);
     cbFormat->setMinimumWidth(193);
     Label13 = new QLabel("_live_preview_label");
-    lbLivePreview = new QLabel("lbLivePreview");
+    lbLivePreview = new QLabel;
     QFont bold = lbLivePreview->font();
     bold.setBold(true);
     lbLivePreview->setFont(bold);
@@ -323,6 +323,7 @@ QWidget* TfrmMain::CreateRenameTab()
     Label12 = MakeLabel("_index_start_at", txIndex);
     tbPreview = new QPushButton("_preview");
     btApply = new QPushButton("_apply");
+    btApply->setEnabled(false);  // until a preview finds no collision
     for (auto* button : {tbPreview, btApply})
         button->setAutoDefault(false);
     auto* controls = new QHBoxLayout;

@@ -90,6 +90,7 @@ public:
                       bool spacesToUnderscores, int startIndex);
     bool MarkDuplicates();
     void UpdateLivePreview();
+    bool IsRenameRowMarked(const QTreeWidgetItem* row) const;  // the duplicate mark MarkDuplicates sets
 
     // ---- shell integration
     void ReadShellRegistration();
@@ -202,6 +203,7 @@ public:
     void cbFormatClick();
     void chkRemoveAccentClick();
     void chkRemoveSpaceClick();
+    void lvRenameCustomDrawItem(QTreeWidgetItem* row);
     void cbLanguageClick();
     void optDefaultDescriptionClick();
     void chkChangeFileDateClick();

@@ -14,7 +14,7 @@ add_library(lumitag_window STATIC
 set_target_properties(lumitag_window PROPERTIES AUTORCC ON)
 target_include_directories(lumitag_window PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(lumitag_window PUBLIC
-  lumitag_catalogue lumitag_preview lumitag_exif lumitag_options lumitag_localisation
+  lumitag_catalogue lumitag_rename lumitag_preview lumitag_exif lumitag_options lumitag_localisation
   lumitag_widgets lumitag_util lumitag_util_gui Qt6::Widgets Qt6::Svg)
 
 add_executable(lumitag ${CMAKE_SOURCE_DIR}/app/main.cpp)
