@@ -4,11 +4,10 @@
 #include <QString>
 
 #include <array>
-#include <cerrno>
-#include <climits>
-#include <cstdlib>
 #include <map>
 #include <string_view>
+
+#include "rename/RenameBatch.h"
 
 namespace lumitag::cli {
 
@@ -88,7 +87,8 @@ const char* const kRenameHelp =
     "  --apply            rename the files\n"
     "  --tsv | --json     for scripts: columns file, new_name, status, collision\n"
     "The defaults of the accent, space and language choices are those of the\n"
-    "window's options file, which this program never writes.\n";
+    "window's options file, which this program never writes; '--language en'\n"
+    "gives scripts the same status words everywhere.\n";
 
 const char* const kTraceHelp =
     "Usage: lumitag-cli trace FILE\n"
@@ -113,6 +113,10 @@ const std::vector<CommandSpec>& Commands()
         {"show", kShowHelp, {{"--tsv", false}, {"--json", false}}},
         {"set", kSetHelp,
          {{"--description", true}, {"--comment", true}, {"--artist", true}, {"--date", true}, {"--file-date", false}}},
+        {"rename", kRenameHelp,
+         {{"--pattern", true}, {"--recursive", false}, {"--start", true}, {"--fold-accents", false},
+          {"--keep-accents", false}, {"--underscores", false}, {"--keep-spaces", false}, {"--language", true},
+          {"--apply", false}, {"--tsv", false}, {"--json", false}}},
         {"trace", kTraceHelp, {}},
     };
     return commands;
@@ -225,19 +229,6 @@ std::optional<bool> ChoiceOf(const ParsedArguments& parsed, std::string_view yes
     return std::nullopt;
 }
 
-// Decimal, an optional sign, within 32 bits; the whole text.
-std::optional<int> ParseInteger(const std::string& text)
-{
-    if (text.empty() || text.find_first_of(" \t\n") != std::string::npos)
-        return std::nullopt;
-    char* end = nullptr;
-    errno = 0;
-    const long long value = std::strtoll(text.c_str(), &end, 10);
-    if (errno != 0 || *end != '\0' || value < INT_MIN || value > INT_MAX)
-        return std::nullopt;
-    return static_cast<int>(value);
-}
-
 using Builder = std::string (*)(const CommandSpec&, const ParsedArguments&, Request&);
 
 std::string BuildList(const CommandSpec& command, const ParsedArguments& parsed, Request& request)
@@ -297,9 +288,9 @@ std::string BuildRename(const CommandSpec& command, const ParsedArguments& parse
         return Error(command.name, "a pattern is needed (--pattern)");
     rename.pattern = *pattern;
     if (const std::string* start = parsed.value("--start")) {
-        const auto index = ParseInteger(*start);
+        const auto index = ParseStartIndex(*start);
         if (!index)
-            return Error(command.name, "'" + *start + "' is not a valid integer value");
+            return Error(command.name, NotAnIntegerMessage(*start));
         rename.startIndex = *index;
     }
     if (const std::string* language = parsed.value("--language")) {

@@ -6,11 +6,15 @@
 #include <sys/stat.h>
 
 #include "app/Kivlocal.h"
+#include "app/LumitagOptions.h"
 #include "catalogue/FileDates.h"
 #include "catalogue/PhotoEdit.h"
 #include "catalogue/Titem.h"
 #include "cli/CliOutput.h"
 #include "exif/Exif_stl.h"
+#include "rename/RenameBatch.h"
+
+#include <cstring>
 
 namespace lumitag::cli {
 
@@ -179,6 +183,36 @@ SetResult SetOneFile(const SetRequest& request, Texif_stl& exif, const std::stri
     return result;
 }
 
+Rows RenameRows(const std::vector<RenameRow>& renames)
+{
+    Rows rows;
+    rows.columns = {{TextOfKey("_file_col"), "file"},
+                    {TextOfKey("_if_renamed_col"), "new_name"},
+                    {TextOfKey("_done_col"), "status"},
+                    {"Collision", "collision"}};
+    rows.cells.reserve(renames.size());
+    for (const auto& row : renames)
+        rows.cells.push_back({row.fileName, row.newName, StatusText(row.status), row.duplicate});
+    return rows;
+}
+
+// The settings of the rename tab: the cleaning boxes and the language show
+// what the options file holds unless the command line says otherwise.
+RenameSettings SettingsOf(const RenameRequest& request, const std::string& root)
+{
+    TLumitagOptions options;
+    options.Load();  // and never saved
+    SetCurrentLanguage(request.language.value_or(options.language));
+    RenameSettings settings;
+    settings.pattern = request.pattern;
+    settings.rootFolder = root;
+    settings.recursive = request.recursive;
+    settings.startIndex = request.startIndex;
+    settings.cleaning.foldAccents = request.foldAccents.value_or(options.remove_accentuated_letters);
+    settings.cleaning.spacesToUnderscores = request.spacesToUnderscores.value_or(options.remove_spaces);
+    return settings;
+}
+
 struct StreamTracer : Texif_stl::tracer {
     explicit StreamTracer(std::ostream& out) : out(out) {}
     void trace(const std::string& text) override { out << text; }
@@ -243,6 +277,41 @@ int RunSet(const SetRequest& request, std::ostream& out, std::ostream& err)
     return status;
 }
 
+int RunRename(const RenameRequest& request, std::ostream& out, std::ostream& err)
+{
+    const std::string root = RenameRootFolder(request.folder);
+    if (KindOf(root) != EntryKind::Folder) {
+        err << Prefix("rename") << Filled("_folder_does_not_exists", root) << '\n';
+        return kExitBadInput;
+    }
+    RenameSettings settings = SettingsOf(request, root);
+    Texif_stl exif;
+    // As in the window: a preview with its collision check, and only when
+    // nothing collides, the apply, which walks the folders afresh.
+    std::vector<RenameRow> rows = RenameTree(settings, exif);
+    if (!MarkDuplicates(rows, root)) {
+        WriteRows(out, RenameRows(rows), request.format);
+        err << Prefix("rename") << TextOfKey("_can_not_apply_warn") << '\n';
+        return kExitFileFailed;
+    }
+    if (!request.apply) {
+        WriteRows(out, RenameRows(rows), request.format);
+        return kExitDone;
+    }
+    settings.apply = true;
+    rows = RenameTree(settings, exif);
+    WriteRows(out, RenameRows(rows), request.format);
+    int status = kExitDone;
+    for (const auto& row : rows) {
+        if (row.status != RenameStatus::Failed)
+            continue;
+        err << Prefix("rename") << "'" << row.fileName << "' was not renamed to '" << row.newName
+            << "': " << std::strerror(row.error) << '\n';
+        status = kExitFileFailed;
+    }
+    return status;
+}
+
 int RunTrace(const TraceRequest& request, std::ostream& out, std::ostream& err)
 {
     if (!CheckFilesExist("trace", {request.file}, err))
@@ -272,7 +341,7 @@ int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
         int operator()(const ListRequest& r) const { return RunList(r, out, err); }
         int operator()(const ShowRequest& r) const { return RunShow(r, out, err); }
         int operator()(const SetRequest& r) const { return RunSet(r, out, err); }
-        int operator()(const RenameRequest&) const { return kExitBadInput; }
+        int operator()(const RenameRequest& r) const { return RunRename(r, out, err); }
         int operator()(const TraceRequest& r) const { return RunTrace(r, out, err); }
         int operator()(const TextRequest& r) const
         {

@@ -17,6 +17,7 @@ inline constexpr int kExitBadInput = 2;    // bad arguments, a missing file or f
 int RunList(const ListRequest& request, std::ostream& out, std::ostream& err);
 int RunShow(const ShowRequest& request, std::ostream& out, std::ostream& err);
 int RunSet(const SetRequest& request, std::ostream& out, std::ostream& err);
+int RunRename(const RenameRequest& request, std::ostream& out, std::ostream& err);
 int RunTrace(const TraceRequest& request, std::ostream& out, std::ostream& err);
 
 // Parses the arguments (without the program name) and runs the command.

@@ -43,6 +43,13 @@ TEST(CliBadInputTest, OneLineNonZeroStatusAndNoFileChanges)
         {{"set", "--artist", "Bob", a, missing}, 2, "'" + missing + "' does not exist"},
         {{"set", a, "--description"}, 2, "option '--description' needs a value"},
         {{"set", "--description", "Cat", scratch.file("text.jpg")}, 1, "text.jpg: failed: "},
+        {{"rename", "--pattern", "%Y", missing}, 2, "Folder '" + missing + "/' does not exist!"},
+        {{"rename", scratch.path()}, 2, "a pattern is needed"},
+        {{"rename", "--pattern", "%Y", "--start", "abc", scratch.path()}, 2, "'abc' is not a valid integer value"},
+        {{"rename", "--pattern", "%Y", "--language", "de", scratch.path()}, 2, "'en' or 'fr', not 'de'"},
+        {{"rename", "--pattern", "%Y", "--fold-accents", "--keep-accents", scratch.path()}, 2,
+         "give either '--fold-accents' or '--keep-accents'"},
+        {{"rename", "--pattern", "same", "--apply", scratch.path()}, 1, "Can not apply: some files in same folder"},
         {{"trace", missing}, 2, "does not exist"},
         {{"trace", scratch.file("text.jpg")}, 1, "could not be read"},
     };
@@ -65,7 +72,7 @@ TEST(CliBadInputTest, OneLineNonZeroStatusAndNoFileChanges)
 
 TEST(CliBadInputTest, HelpAndVersion)
 {
-    for (const char* command : {"list", "show", "set", "trace"}) {
+    for (const char* command : {"list", "show", "set", "rename", "trace"}) {
         SCOPED_TRACE(command);
         const auto result = Cli({command, "--help"});
         EXPECT_EQ(result.status, 0);
