@@ -1,7 +1,6 @@
 #include "cli/CliCommands.h"
 
 #include <QDir>
-#include <QString>
 
 #include <sys/stat.h>
 
@@ -34,15 +33,6 @@ std::string Filled(const std::string& key, const std::string& value)
     return text;
 }
 
-// Relative paths are resolved once, against the current folder, as the
-// window resolves its folder box and its argument.
-std::string AbsolutePath(const std::string& path)
-{
-    if (!path.empty() && path.front() == '/')
-        return path;
-    return QDir::current().absoluteFilePath(QString::fromStdString(path)).toStdString();
-}
-
 std::string WithDelimiter(std::string folder)
 {
     if (folder.empty() || folder.back() != '/')
@@ -63,6 +53,21 @@ EntryKind KindOf(const std::string& path)
     if (path.empty() || stat(path.c_str(), &info) != 0)
         return EntryKind::Missing;
     return S_ISDIR(info.st_mode) ? EntryKind::Folder : EntryKind::File;
+}
+
+// The folder argument resolved as the window resolves its folder box:
+// against the current folder, ending with "/". Empty when it names no folder.
+std::string ExistingFolder(const char* command, const std::string& given, std::ostream& err)
+{
+    const std::string root = RenameRootFolder(given);
+    const EntryKind kind = KindOf(root.size() > 1 ? root.substr(0, root.size() - 1) : root);
+    if (kind == EntryKind::Folder)
+        return root;
+    err << Prefix(command)
+        << (kind == EntryKind::Missing ? Filled("_folder_does_not_exists", root)
+                                       : "'" + given + "' is a file, not a folder")
+        << '\n';
+    return {};
 }
 
 // Every named file must exist before anything is read or changed.
@@ -223,16 +228,9 @@ struct StreamTracer : Texif_stl::tracer {
 
 int RunList(const ListRequest& request, std::ostream& out, std::ostream& err)
 {
-    const std::string absolute = AbsolutePath(request.folder);
-    const std::string root = WithDelimiter(absolute);
-    const EntryKind kind = KindOf(absolute);
-    if (kind != EntryKind::Folder) {
-        err << Prefix("list")
-            << (kind == EntryKind::Missing ? Filled("_folder_does_not_exists", root)
-                                           : "'" + request.folder + "' is a file, not a folder")
-            << '\n';
+    const std::string root = ExistingFolder("list", request.folder, err);
+    if (root.empty())
         return kExitBadInput;
-    }
     Texif_stl exif;
     VisitedFolders visited;
     std::vector<Titem> records;
@@ -279,11 +277,9 @@ int RunSet(const SetRequest& request, std::ostream& out, std::ostream& err)
 
 int RunRename(const RenameRequest& request, std::ostream& out, std::ostream& err)
 {
-    const std::string root = RenameRootFolder(request.folder);
-    if (KindOf(root) != EntryKind::Folder) {
-        err << Prefix("rename") << Filled("_folder_does_not_exists", root) << '\n';
+    const std::string root = ExistingFolder("rename", request.folder, err);
+    if (root.empty())
         return kExitBadInput;
-    }
     RenameSettings settings = SettingsOf(request, root);
     Texif_stl exif;
     // As in the window: a preview with its collision check, and only when

@@ -36,14 +36,6 @@ Table WindowRows(const TfrmMain& window)
     return rows;
 }
 
-Table WithoutHeader(Table rows)
-{
-    EXPECT_FALSE(rows.empty());
-    if (!rows.empty())
-        rows.erase(rows.begin());
-    return rows;
-}
-
 class CliListTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -76,7 +68,7 @@ TEST_F(CliListTest, ListGivesTheWindowsRowsInItsOrder)
             arguments.insert(arguments.begin() + 1, "--recursive");
         const auto result = Cli(arguments);
         ASSERT_EQ(result.status, 0) << result.errors;
-        EXPECT_EQ(WithoutHeader(clitest::ParseTsv(result.output)), WindowRows(*window));
+        EXPECT_EQ(clitest::TsvBody(result.output), WindowRows(*window));
     }
     EXPECT_GT(window->lvFiles->topLevelItemCount(), 20);
 }
@@ -114,7 +106,7 @@ TEST_F(CliListTest, ShowGivesTheRecordsOfTheNamedFiles)
     EXPECT_EQ(clitest::Lines(result.errors),
               (std::vector<std::string>{"lumitag-cli show: Error: EXIF information from '" + scratch.file("text.jpg")
                                         + "' could not be read."}));
-    EXPECT_EQ(WithoutHeader(clitest::ParseTsv(result.output)),
+    EXPECT_EQ(clitest::TsvBody(result.output),
               (Table{{"b.jpg", "?", "?", "", "?"},
                      {"a.jpg", "Beach", "Summer", "2004-07-09 10:00:00", "Anne"},
                      {"text.jpg", "?", "?", "", "?"}}));

@@ -73,14 +73,6 @@ Table WindowRenameRows(TfrmMain& window, const RenameCase& c, const std::string&
     return rows;
 }
 
-Table WithoutHeader(Table rows)
-{
-    EXPECT_FALSE(rows.empty());
-    if (!rows.empty())
-        rows.erase(rows.begin());
-    return rows;
-}
-
 // Undated photos are named from their modification time: two trees that
 // are compared must agree on it.
 void SetAllModificationTimes(const std::string& folder)
@@ -136,7 +128,7 @@ TEST_F(CliRenameTest, PreviewGivesTheWindowsRowsNamesAndCollisions)
         someCollide = someCollide || collide;
         EXPECT_EQ(result.status, collide ? 1 : 0) << result.errors;
         EXPECT_EQ(clitest::Lines(result.errors).size(), collide ? 1u : 0u);
-        EXPECT_EQ(WithoutHeader(clitest::ParseTsv(result.output)), windowRows);
+        EXPECT_EQ(clitest::TsvBody(result.output), windowRows);
         EXPECT_GT(windowRows.size(), 5u);
     }
     EXPECT_TRUE(someCollide);
@@ -159,7 +151,7 @@ TEST_F(CliRenameTest, ApplyRenamesAsTheWindowDoes)
     const Table windowRows = WindowRenameRows(*window, c, byWindow, true);
     const auto result = Cli(CliArguments(c, byTool, true));
     EXPECT_EQ(result.status, 0) << result.errors;
-    EXPECT_EQ(WithoutHeader(clitest::ParseTsv(result.output)), windowRows);
+    EXPECT_EQ(clitest::TsvBody(result.output), windowRows);
 
     auto contents = [](const std::string& folder) {
         std::map<std::string, std::vector<std::uint8_t>> files;
@@ -181,7 +173,7 @@ TEST_F(CliRenameTest, ApplyNeverReplacesAFile)
     const auto earlier = ReadBytes(scratch.file("x.jpg"));
     const auto result = Cli({"rename", "--tsv", "--language", "en", "--pattern", "%Y", "--apply", scratch.path()});
     EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(WithoutHeader(clitest::ParseTsv(result.output)),
+    EXPECT_EQ(clitest::TsvBody(result.output),
               (Table{{"x.jpg", "2004.jpg", "Failed", "no"}, {"2005.jpg", "2005.jpg", "Done", "no"}}));
     EXPECT_EQ(clitest::Lines(result.errors),
               (std::vector<std::string>{"lumitag-cli rename: 'x.jpg' was not renamed to '2004.jpg': File exists"}));
@@ -212,7 +204,7 @@ TEST_F(CliRenameTest, DefaultsComeFromTheOptionsFileWhichIsNeverWritten)
         arguments.push_back(scratch.path());
         const auto result = Cli(arguments);
         EXPECT_EQ(result.status, 0) << result.errors;
-        EXPECT_EQ(WithoutHeader(clitest::ParseTsv(result.output)), Table{c.row});
+        EXPECT_EQ(clitest::TsvBody(result.output), Table{c.row});
     }
     EXPECT_EQ(clitest::Snapshot(fs::path(ini).parent_path().string()), iniBefore);
 }

@@ -71,6 +71,14 @@ std::vector<std::vector<std::string>> ParseTsv(const std::string& text)
     return rows;
 }
 
+std::vector<std::vector<std::string>> TsvBody(const std::string& text)
+{
+    auto rows = ParseTsv(text);
+    if (!rows.empty())
+        rows.erase(rows.begin());
+    return rows;
+}
+
 std::map<std::string, FileState> Snapshot(const std::string& folder)
 {
     std::map<std::string, FileState> files;

@@ -20,6 +20,8 @@ std::vector<std::string> Lines(const std::string& text);
 
 // The lines of a TSV output, header included, with the escapes undone.
 std::vector<std::vector<std::string>> ParseTsv(const std::string& text);
+// The same without the header line.
+std::vector<std::vector<std::string>> TsvBody(const std::string& text);
 
 // Every file below a folder with its bytes and modification time, to show
 // that a command changed nothing.
