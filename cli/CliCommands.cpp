@@ -2,6 +2,7 @@
 
 #include <QDir>
 
+#include <cstring>
 #include <sys/stat.h>
 
 #include "app/Kivlocal.h"
@@ -12,8 +13,6 @@
 #include "cli/CliOutput.h"
 #include "exif/Exif_stl.h"
 #include "rename/RenameBatch.h"
-
-#include <cstring>
 
 namespace lumitag::cli {
 
