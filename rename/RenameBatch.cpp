@@ -18,6 +18,13 @@ namespace {
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 
+// The folder part of a path, delimiter included ("" when it has none).
+std::string FolderPart(const std::string& path)
+{
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
 // The text each code point folded as QString::compare(..., Qt::CaseInsensitive)
 // folds it, so two names have equal keys exactly when that comparison finds
 // them equal.
@@ -31,16 +38,18 @@ QString CaseKey(const std::string& text)
     return key;
 }
 
+// Two rows collide when their folders are the same folder and their new
+// names are equal ignoring case. Folder paths are compared exactly: on this
+// file system sub/ and Sub/ are two folders whose files cannot collide.
+QString CollisionKey(const RenameRow& row, const std::string& rootFolder)
+{
+    const std::string folder = FolderPart(FullFileName(row.fileName, rootFolder));
+    return Q(folder) + CaseKey(row.newName);
+}
+
 bool EqualIgnoringCase(const std::string& a, const std::string& b)
 {
     return QString::compare(Q(a), Q(b), Qt::CaseInsensitive) == 0;
-}
-
-// The folder part of a path, delimiter included ("" when it has none).
-std::string FolderPart(const std::string& path)
-{
-    const auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
 std::string NamePart(const std::string& path)
@@ -163,7 +172,7 @@ bool MarkDuplicates(std::vector<RenameRow>& rows, const std::string& rootFolder)
     bool none = true;
     for (std::size_t i = 0; i < rows.size(); ++i) {
         rows[i].duplicate = false;
-        const auto [found, inserted] = firstWithTarget.emplace(CaseKey(TargetPath(rows[i], rootFolder)), i);
+        const auto [found, inserted] = firstWithTarget.emplace(CollisionKey(rows[i], rootFolder), i);
         if (!inserted) {
             rows[found->second].duplicate = true;
             rows[i].duplicate = true;

@@ -74,8 +74,10 @@ std::vector<RenameRow> RenameTree(const RenameSettings& settings, Texif_stl& exi
 // The full path a row's file would get: its folder followed by its new name.
 std::string TargetPath(const RenameRow& row, const std::string& rootFolder);
 
-// Marks exactly the rows whose target path equals another row's, ignoring
-// case; true when no two rows collide. Linear in the number of rows.
+// Marks exactly the rows whose target path equals another row's: the same
+// folder and new names that are equal ignoring case (QString's
+// case-insensitive comparison). True when no two rows collide. Linear in
+// the number of rows.
 bool MarkDuplicates(std::vector<RenameRow>& rows, const std::string& rootFolder);
 
 // Renames `from` to `to` unless `to` exists; 0 on success, else an errno

@@ -218,11 +218,16 @@ std::vector<long long> Indices(const std::vector<Titem>& folder, int startIndex,
     return indices;
 }
 
+// 8 July 2004 10:00, then 9 July 2004 09:00, 09:30 and 18:00.
+std::vector<Titem> JulyRecords()
+{
+    return {Record("a.jpg", At(2004, 7, 8, 10, 0, 0)), Record("b.jpg", At(2004, 7, 9, 9, 0, 0)),
+            Record("c.jpg", At(2004, 7, 9, 9, 30, 0)), Record("d.jpg", At(2004, 7, 9, 18, 0, 0))};
+}
+
 TEST(RenameIndex, RestartsWhenTheKeyOfTheUnitChanges)
 {
-    const std::vector<Titem> july = {Record("a.jpg", At(2004, 7, 8, 10, 0, 0)), Record("b.jpg", At(2004, 7, 9, 9, 0, 0)),
-                                     Record("c.jpg", At(2004, 7, 9, 9, 30, 0)),
-                                     Record("d.jpg", At(2004, 7, 9, 18, 0, 0))};
+    const std::vector<Titem> july = JulyRecords();
     const std::vector<Titem> januaries = {Record("a.jpg", At(2004, 1, 31)), Record("b.jpg", At(2005, 1, 31))};
     const std::vector<Titem> sameSecond = {Record("a.jpg", At(2004, 7, 9, 9, 0, 0)),
                                            Record("b.jpg", At(2004, 7, 9, 9, 0, 0))};
@@ -259,9 +264,7 @@ TEST(RenameIndex, RestartsWhenTheKeyOfTheUnitChanges)
 
 TEST(RenameIndex, PaddedDailyNumbersFromZero)
 {
-    const std::vector<Titem> july = {Record("a.jpg", At(2004, 7, 8, 10, 0, 0)), Record("b.jpg", At(2004, 7, 9, 9, 0, 0)),
-                                     Record("c.jpg", At(2004, 7, 9, 9, 30, 0)),
-                                     Record("d.jpg", At(2004, 7, 9, 18, 0, 0))};
+    const std::vector<Titem> july = JulyRecords();
     std::vector<std::string> names;
     for (const auto& record : july)
         names.push_back(lumitag::BuildNewFileName("%ND2", record, july, 0, "/p/", false, false));
