@@ -95,20 +95,20 @@ const char* const kTraceHelp =
     "Reads FILE with the EXIF engine and prints the engine's trace on standard\n"
     "output. Exit status 1 when the file cannot be read.\n";
 
-struct OptionSpec {
+struct OptionDefinition {
     std::string_view name;
     bool takesValue;
 };
 
-struct CommandSpec {
+struct CommandDefinition {
     std::string_view name;
     const char* help;
-    std::vector<OptionSpec> options;
+    std::vector<OptionDefinition> options;
 };
 
-const std::vector<CommandSpec>& Commands()
+const std::vector<CommandDefinition>& Commands()
 {
-    static const std::vector<CommandSpec> commands = {
+    static const std::vector<CommandDefinition> commands = {
         {"list", kListHelp, {{"--recursive", false}, {"--tsv", false}, {"--json", false}}},
         {"show", kShowHelp, {{"--tsv", false}, {"--json", false}}},
         {"set", kSetHelp,
@@ -147,7 +147,7 @@ std::string Error(std::string_view command, const std::string& text)
     return std::string(kProgram) + " " + std::string(command) + ": " + text + SeeHelp(command);
 }
 
-const OptionSpec* FindOption(const CommandSpec& command, std::string_view name)
+const OptionDefinition* FindOption(const CommandDefinition& command, std::string_view name)
 {
     for (const auto& option : command.options)
         if (option.name == name)
@@ -157,7 +157,7 @@ const OptionSpec* FindOption(const CommandSpec& command, std::string_view name)
 
 // Options may stand anywhere before "--"; an option's value is the text
 // after "=" or the next argument, whatever it looks like ("--date ''").
-std::string ParseArguments(const CommandSpec& command, const std::vector<std::string>& arguments,
+std::string ParseArguments(const CommandDefinition& command, const std::vector<std::string>& arguments,
                            ParsedArguments& parsed)
 {
     bool optionsEnded = false;
@@ -177,7 +177,7 @@ std::string ParseArguments(const CommandSpec& command, const std::vector<std::st
         }
         const size_t equals = argument.find('=');
         const std::string name = argument.substr(0, equals);
-        const OptionSpec* option = name.starts_with("--") ? FindOption(command, name) : nullptr;
+        const OptionDefinition* option = name.starts_with("--") ? FindOption(command, name) : nullptr;
         if (!option)
             return Error(command.name, "unknown option '" + name + "'");
         if (!option->takesValue) {
@@ -195,7 +195,7 @@ std::string ParseArguments(const CommandSpec& command, const std::vector<std::st
     return {};
 }
 
-std::string CheckExclusive(const CommandSpec& command, const ParsedArguments& parsed, std::string_view a,
+std::string CheckExclusive(const CommandDefinition& command, const ParsedArguments& parsed, std::string_view a,
                            std::string_view b)
 {
     if (parsed.has(a) && parsed.has(b))
@@ -203,7 +203,7 @@ std::string CheckExclusive(const CommandSpec& command, const ParsedArguments& pa
     return {};
 }
 
-std::string CheckOperands(const CommandSpec& command, const ParsedArguments& parsed, const char* what,
+std::string CheckOperands(const CommandDefinition& command, const ParsedArguments& parsed, const char* what,
                           bool many)
 {
     if (parsed.operands.empty())
@@ -229,9 +229,9 @@ std::optional<bool> ChoiceOf(const ParsedArguments& parsed, std::string_view yes
     return std::nullopt;
 }
 
-using Builder = std::string (*)(const CommandSpec&, const ParsedArguments&, Request&);
+using Builder = std::string (*)(const CommandDefinition&, const ParsedArguments&, Request&);
 
-std::string BuildList(const CommandSpec& command, const ParsedArguments& parsed, Request& request)
+std::string BuildList(const CommandDefinition& command, const ParsedArguments& parsed, Request& request)
 {
     if (auto error = CheckOperands(command, parsed, "folder", false); !error.empty())
         return error;
@@ -239,7 +239,7 @@ std::string BuildList(const CommandSpec& command, const ParsedArguments& parsed,
     return {};
 }
 
-std::string BuildShow(const CommandSpec& command, const ParsedArguments& parsed, Request& request)
+std::string BuildShow(const CommandDefinition& command, const ParsedArguments& parsed, Request& request)
 {
     if (auto error = CheckOperands(command, parsed, "file", true); !error.empty())
         return error;
@@ -247,7 +247,7 @@ std::string BuildShow(const CommandSpec& command, const ParsedArguments& parsed,
     return {};
 }
 
-std::string BuildSet(const CommandSpec& command, const ParsedArguments& parsed, Request& request)
+std::string BuildSet(const CommandDefinition& command, const ParsedArguments& parsed, Request& request)
 {
     SetRequest set;
     auto text = [&](std::string_view name) -> std::optional<std::string> {
@@ -276,7 +276,7 @@ std::string BuildSet(const CommandSpec& command, const ParsedArguments& parsed, 
     return {};
 }
 
-std::string BuildRename(const CommandSpec& command, const ParsedArguments& parsed, Request& request)
+std::string BuildRename(const CommandDefinition& command, const ParsedArguments& parsed, Request& request)
 {
     for (const auto& [a, b] : std::array<std::pair<std::string_view, std::string_view>, 3>{
              {{"--fold-accents", "--keep-accents"}, {"--underscores", "--keep-spaces"}, {"--tsv", "--json"}}})
@@ -310,7 +310,7 @@ std::string BuildRename(const CommandSpec& command, const ParsedArguments& parse
     return {};
 }
 
-std::string BuildTrace(const CommandSpec& command, const ParsedArguments& parsed, Request& request)
+std::string BuildTrace(const CommandDefinition& command, const ParsedArguments& parsed, Request& request)
 {
     if (auto error = CheckOperands(command, parsed, "file", false); !error.empty())
         return error;
@@ -349,10 +349,10 @@ ParseResult ParseCommandLine(const std::vector<std::string>& arguments)
         result.request = TextRequest{std::string(kProgram) + " " + LUMITAG_VERSION + "\n"};
         return result;
     }
-    const CommandSpec* command = nullptr;
-    for (const auto& spec : Commands())
-        if (spec.name == first)
-            command = &spec;
+    const CommandDefinition* command = nullptr;
+    for (const auto& definition : Commands())
+        if (definition.name == first)
+            command = &definition;
     if (!command) {
         result.error = std::string(kProgram) + ": unknown command '" + first + "'; see '" + kProgram + " --help'";
         return result;
