@@ -27,27 +27,10 @@ namespace {
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 
-bool IsExistingFolder(const std::string& path)
-{
-    struct stat info {};
-    return !path.empty() && stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
 bool IsExistingFile(const std::string& path)
 {
     struct stat info {};
     return !path.empty() && stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
-}
-
-// A relative folder-box text is resolved once, against the current folder.
-std::string AbsoluteFolderText(const std::string& text)
-{
-    if (text.empty())
-        return text;
-    std::string folder = text.front() == '/' ? text : QDir::current().absoluteFilePath(Q(text)).toStdString();
-    if (folder.back() != '/')
-        folder += '/';
-    return folder;
 }
 
 // Compares ignoring the case of the letters a to z only; other bytes by code.
@@ -222,8 +205,8 @@ void TfrmMain::LoadFileList()
     const std::string text = cbLastDirs->currentText().toStdString();
     if (text.empty())
         return;
-    rootFolder = AbsoluteFolderText(text);
-    if (!IsExistingFolder(rootFolder)) {
+    rootFolder = lumitag::RootFolderFromText(text);
+    if (!lumitag::IsExistingFolder(rootFolder)) {
         StopWatching();
         const std::string message = TextOfKey("_folder_does_not_exists");
         kivUtil::ShowWarning(message.c_str(), rootFolder.c_str());
@@ -305,8 +288,8 @@ void TfrmMain::timerFilesTimer()
 
 void TfrmMain::btRefreshClick()
 {
-    const std::string folder = AbsoluteFolderText(cbLastDirs->currentText().toStdString());
-    if (IsExistingFolder(folder))
+    const std::string folder = lumitag::RootFolderFromText(cbLastDirs->currentText().toStdString());
+    if (lumitag::IsExistingFolder(folder))
         AddRecentFolder(folder);
     liveRecords.clear();
     UpdateLivePreview();

@@ -1,5 +1,6 @@
 #include "catalogue/Titem.h"
 
+#include <QDir>
 #include <algorithm>
 #include <sys/stat.h>
 
@@ -66,6 +67,23 @@ Titem::Titem(const std::string& name, const std::string& rootFolder, Texif_stl& 
     // Artist is trimmed, not repaired; the decoder keeps valid UTF-8 as stored
     // and only turns stray bytes into characters the window can show.
     artist = TrimControls(kivUtil::Utf8ToAnsi(UpToZero(exif.get_artist())));
+}
+
+std::string RootFolderFromText(const std::string& text)
+{
+    if (text.empty())
+        return {};
+    std::string folder =
+        text.front() == '/' ? text : QDir::current().absoluteFilePath(QString::fromStdString(text)).toStdString();
+    if (folder.back() != '/')
+        folder += '/';
+    return folder;
+}
+
+bool IsExistingFolder(const std::string& path)
+{
+    struct stat info {};
+    return !path.empty() && stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 std::string FullFileName(const std::string& name, const std::string& rootFolder)

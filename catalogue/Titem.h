@@ -27,6 +27,12 @@ struct Titem {
     bool operator<(const Titem& other) const { return dateTime < other.dateTime; }
 };
 
+// A folder named by the user (folder box, command line): a relative text is
+// resolved once against the current folder; the result ends with "/". Empty
+// for an empty text.
+std::string RootFolderFromText(const std::string& text);
+bool IsExistingFolder(const std::string& path);
+
 // The full path of a record's name: empty for an empty name, unchanged when
 // already absolute, else appended to the root folder.
 std::string FullFileName(const std::string& name, const std::string& rootFolder);

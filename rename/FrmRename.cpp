@@ -23,12 +23,6 @@ QString Q(const std::string& text) { return QString::fromStdString(text); }
 // The duplicate mark of a row of lvRename.
 constexpr int kMarkRole = Qt::UserRole + 1;
 
-bool IsExistingFolder(const std::string& path)
-{
-    struct stat info {};
-    return !path.empty() && stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
 void StoreOption(bool& option, bool value)
 {
     auto& options = LumitagOptions();
@@ -56,7 +50,7 @@ void TfrmMain::btPreviewClick(QObject* sender)
         return;
     }
     const std::string root = lumitag::RenameRootFolder(folderText);
-    if (!IsExistingFolder(root)) {
+    if (!lumitag::IsExistingFolder(root)) {
         btApply->setEnabled(false);
         lbDoublons->setVisible(false);
         kivUtil::ShowWarning(TextOfKey("_folder_does_not_exists").c_str(), root.c_str());

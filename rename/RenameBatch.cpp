@@ -101,13 +101,7 @@ std::string StatusText(RenameStatus status)
 
 std::string RenameRootFolder(const std::string& folderText)
 {
-    if (folderText.empty())
-        return {};
-    std::string folder =
-        folderText.front() == '/' ? folderText : QDir::current().absoluteFilePath(Q(folderText)).toStdString();
-    if (folder.back() != '/')
-        folder += '/';
-    return folder;
+    return RootFolderFromText(folderText);
 }
 
 std::optional<int> ParseStartIndex(const std::string& text)

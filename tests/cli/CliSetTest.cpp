@@ -39,19 +39,6 @@ long long ModifiedSeconds(const std::string& path)
     return stat(path.c_str(), &info) == 0 ? static_cast<long long>(info.st_mtim.tv_sec) : -1;
 }
 
-long long LocalSeconds(int year, int month, int day, int hour, int minute, int second)
-{
-    tm local{};
-    local.tm_year = year - 1900;
-    local.tm_mon = month - 1;
-    local.tm_mday = day;
-    local.tm_hour = hour;
-    local.tm_min = minute;
-    local.tm_sec = second;
-    local.tm_isdst = -1;
-    return static_cast<long long>(mktime(&local));
-}
-
 class CliSetTest : public ::testing::Test {
 protected:
     void SetUp() override

@@ -310,15 +310,11 @@ TEST_F(WriteFixture, WriteFailingPartWayLeavesTheOriginalIntact)
     doc.set_artist("Ann");
 
     // A file-size limit below the new file's size makes a write fail part-way.
-    struct rlimit old_limit {};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old_limit), 0);
-    auto* old_handler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit small = old_limit;
-    small.rlim_cur = 100000;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    const bool written = doc.write_jpeg(path);
-    ::setrlimit(RLIMIT_FSIZE, &old_limit);
-    std::signal(SIGXFSZ, old_handler);
+    bool written = true;
+    {
+        const testsupport::ScopedFileSizeLimit limit(100000);
+        written = doc.write_jpeg(path);
+    }
 
     EXPECT_FALSE(written);
     EXPECT_TRUE(doc.modified);

@@ -84,7 +84,7 @@ TEST_F(BatchTest, FilesOfAFolderComeBeforeItsSubFoldersAndEachFolderCountsAgain)
 TEST_F(BatchTest, AnUndatedPhotoIsNamedFromItsModificationTimeAtEvenSeconds)
 {
     MakePhoto(scratch.file("undated.jpg"));
-    SetModificationTime(scratch.file("undated.jpg"), 2004, 7, 9, 14, 5, 3);
+    ASSERT_TRUE(SetModificationTime(scratch.file("undated.jpg"), 2004, 7, 9, 14, 5, 3));
     MakePhoto(scratch.file("dated.jpg"), {"", "", "", 2004, 7, 9, 18, 0, 0});
     // Undated photos come first; their replaced date counts for the numbering.
     EXPECT_EQ(Texts(Run("%Y-%M2-%D2 %h2.%m2.%s2 %ND", false, false)),

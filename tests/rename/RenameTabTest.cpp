@@ -230,7 +230,7 @@ TEST_F(RenameTabTest, AStartIndexThatIsNoIntegerStopsThePreview)
 TEST_F(RenameTabTest, TheLivePreviewUsesTheExifDateOnlyAndTheRowsTheFileTime)
 {
     MakePhoto(scratch.file("undated.jpg"));
-    SetModificationTime(scratch.file("undated.jpg"), 2004, 7, 9, 14, 5, 3);
+    ASSERT_TRUE(SetModificationTime(scratch.file("undated.jpg"), 2004, 7, 9, 14, 5, 3));
     Open();
     Preview("%Y-%M2-%D2 %h2%m2%s2");
     EXPECT_EQ(window->lbLivePreview->text(), "1899-12-30 000000.jpg");

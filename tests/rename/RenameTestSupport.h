@@ -44,20 +44,4 @@ inline std::string Text(const std::string& path)
     return std::string(bytes.begin(), bytes.end());
 }
 
-// Sets the modification time of path to a local date-time.
-inline void SetModificationTime(const std::string& path, int year, int month, int day, int hour, int minute,
-                                int second)
-{
-    std::tm local{};
-    local.tm_year = year - 1900;
-    local.tm_mon = month - 1;
-    local.tm_mday = day;
-    local.tm_hour = hour;
-    local.tm_min = minute;
-    local.tm_sec = second;
-    local.tm_isdst = -1;
-    const timespec times[2] = {{0, UTIME_OMIT}, {std::mktime(&local), 0}};
-    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0) << path;
-}
-
 }  // namespace rename_test

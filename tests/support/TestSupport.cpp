@@ -4,6 +4,9 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
@@ -59,6 +62,26 @@ ScopedFileSizeLimit::~ScopedFileSizeLimit()
     const rlimit saved{static_cast<rlim_t>(savedCurrent_), static_cast<rlim_t>(savedMaximum_)};
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, savedHandler_);
+}
+
+long long LocalSeconds(int year, int month, int day, int hour, int minute, int second)
+{
+    std::tm local{};
+    local.tm_year = year - 1900;
+    local.tm_mon = month - 1;
+    local.tm_mday = day;
+    local.tm_hour = hour;
+    local.tm_min = minute;
+    local.tm_sec = second;
+    local.tm_isdst = -1;
+    return static_cast<long long>(std::mktime(&local));
+}
+
+bool SetModificationTime(const std::string& path, int year, int month, int day, int hour, int minute, int second)
+{
+    const timespec times[2] = {{0, UTIME_OMIT},
+                               {static_cast<time_t>(LocalSeconds(year, month, day, hour, minute, second)), 0}};
+    return utimensat(AT_FDCWD, path.c_str(), times, 0) == 0;
 }
 
 std::vector<std::uint8_t> ReadBytes(const std::string& path)

@@ -41,6 +41,11 @@ private:
     void (*savedHandler_)(int) = nullptr;
 };
 
+// Seconds since the epoch of a local date-time (the zone's rules of that day).
+long long LocalSeconds(int year, int month, int day, int hour, int minute, int second);
+// Sets a file's modification time to a local date-time; false when it cannot.
+bool SetModificationTime(const std::string& path, int year, int month, int day, int hour, int minute, int second);
+
 std::vector<std::uint8_t> ReadBytes(const std::string& path);
 void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes);
 void CopyFile(const std::string& from, const std::string& to);

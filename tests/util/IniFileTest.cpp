@@ -28,28 +28,6 @@ std::vector<std::string> FolderNames(const std::string& folder)
     return names;
 }
 
-// Limits the size of files this process may write, for the scope.
-class ScopedFileSizeLimit {
-public:
-    explicit ScopedFileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = saved_;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~ScopedFileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, previousHandler_);
-    }
-
-private:
-    rlimit saved_{};
-    void (*previousHandler_)(int);
-};
-
 const std::string kHandWritten =
     "\xEF\xBB\xBF; settings of Lumitag\r\n"
     "[Other]\r\n"
@@ -192,7 +170,7 @@ TEST(IniFile, AFailedWriteLeavesTheFileAsItWas)
     const std::string before = "[Options]\nlanguage=1\n";
     WriteText(path, before);
     {
-        ScopedFileSizeLimit limit(64);
+        testsupport::ScopedFileSizeLimit limit(64);
         EXPECT_FALSE(IniWriteString(path, "Options", "last_dirs", std::string(1000, 'x')));
     }
     EXPECT_EQ(ReadText(path), before);
