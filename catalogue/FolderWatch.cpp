@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <unordered_set>
 #include <vector>
 
 namespace lumitag {
@@ -186,16 +187,14 @@ bool FolderWatch::ReadEvents()
             offset += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
         }
     }
-    auto movedToWriterFile = [&events](size_t from) {
-        for (size_t j = from + 1; j < events.size(); ++j)
-            if ((events[j].mask & IN_MOVED_TO) && events[j].cookie == events[from].cookie)
-                return IsWriterTemporaryName(events[j].name);
-        return false;
-    };
+    // Cookies of the renames that end on a temporary name of the writer.
+    std::unordered_set<unsigned> intoWriterFile;
+    for (const Event& event : events)
+        if ((event.mask & IN_MOVED_TO) && IsWriterTemporaryName(event.name))
+            intoWriterFile.insert(event.cookie);
     bool changed = false;
-    for (size_t i = 0; i < events.size(); ++i) {
-        const Event& event = events[i];
-        if ((event.mask & IN_MOVED_FROM) && movedToWriterFile(i))
+    for (const Event& event : events) {
+        if ((event.mask & IN_MOVED_FROM) && intoWriterFile.count(event.cookie))
             continue;  // the photo's old content parked under the temporary name
         if (HandleEvent(event.wd, event.mask, event.cookie, event.name))
             changed = true;

@@ -41,12 +41,6 @@ QTreeWidgetItem* SelectedRow(const QTreeWidget* list)
     return selected.isEmpty() ? nullptr : selected.front();
 }
 
-bool IsExistingFile(const std::string& path)
-{
-    struct stat info {};
-    return stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
-}
-
 // A localised text with its "%s" filled. Not a printf format: a path may
 // hold "%".
 std::string WithPlaceholder(std::string text, const std::string& value)
@@ -193,7 +187,7 @@ void TfrmMain::btChangeClick()
     const std::string path = SelectedFullFileName();
     if (path.empty())
         return;
-    if (!IsExistingFile(path)) {
+    if (!lumitag::IsExistingFile(path)) {
         kivUtil::ShowWarning(TextOfKey("_file_does_not_exist_must_refresh").c_str(), path.c_str());
         return;
     }

@@ -27,26 +27,6 @@ namespace {
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 
-bool IsExistingFile(const std::string& path)
-{
-    struct stat info {};
-    return !path.empty() && stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
-}
-
-// Compares ignoring the case of the letters a to z only; other bytes by code.
-int CompareIgnoringAsciiCase(const std::string& a, const std::string& b)
-{
-    const size_t n = std::min(a.size(), b.size());
-    for (size_t i = 0; i < n; ++i) {
-        auto fold = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; };
-        const int x = fold(static_cast<unsigned char>(a[i]));
-        const int y = fold(static_cast<unsigned char>(b[i]));
-        if (x != y)
-            return x - y;
-    }
-    return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
-}
-
 // The date column's value: the parsed text, 0 for "no date" or anything else.
 double DateColumnValue(const QTreeWidgetItem* row)
 {
@@ -111,7 +91,7 @@ int TfrmMain::lvFilesCompare(const QTreeWidgetItem* row1, const QTreeWidgetItem*
         return a < b ? -1 : (a > b ? 1 : 0);
     }
     const int column = std::clamp(sortColumn, 0, 4);
-    return CompareIgnoringAsciiCase(row1->text(column).toStdString(), row2->text(column).toStdString());
+    return lumitag::CompareIgnoringAsciiCase(row1->text(column).toStdString(), row2->text(column).toStdString());
 }
 
 void TfrmMain::lvFilesColumnClick(int column)
@@ -144,7 +124,7 @@ void TfrmMain::SortFileList()
             keyed.push_back({row, 0, row->text(column).toStdString()});
     }
     std::stable_sort(keyed.begin(), keyed.end(), [column](const Keyed& a, const Keyed& b) {
-        return column == 3 ? a.date < b.date : CompareIgnoringAsciiCase(a.text, b.text) < 0;
+        return column == 3 ? a.date < b.date : lumitag::CompareIgnoringAsciiCase(a.text, b.text) < 0;
     });
     QList<QTreeWidgetItem*> sorted;
     sorted.reserve(rows.size());
@@ -354,7 +334,7 @@ void TfrmMain::FormPaint()
     if (arguments_.isEmpty())
         return;
     const std::string argument = QFileInfo(arguments_.front()).absoluteFilePath().toStdString();
-    if (!IsExistingFile(argument))
+    if (!lumitag::IsExistingFile(argument))
         return;
     const std::string truePath = kivUtil::TrueCasePath(argument);
     const QString name = Q(truePath.substr(truePath.find_last_of('/') + 1));

@@ -20,21 +20,13 @@ bool IsPhotoExtension(const std::string& path)
     return extension == "jpg" || extension == "jpeg";
 }
 
-// Name order, ignoring the case of a to z, so that listings do not depend on
-// the file system's hash order.
-bool NameLess(const std::string& a, const std::string& b)
-{
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        auto fold = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; };
-        return fold(static_cast<unsigned char>(x)) < fold(static_cast<unsigned char>(y));
-    });
-}
-
 std::vector<std::string> SortedEntries(const std::string& folder, unsigned mask)
 {
     std::vector<std::string> entries;
     kivUtil::ListFolder(folder, mask, entries);
-    std::sort(entries.begin(), entries.end(), NameLess);
+    // Name order, so that listings do not depend on the file system's hash order.
+    std::sort(entries.begin(), entries.end(),
+              [](const std::string& a, const std::string& b) { return CompareIgnoringAsciiCase(a, b) < 0; });
     return entries;
 }
 
@@ -84,6 +76,25 @@ bool IsExistingFolder(const std::string& path)
 {
     struct stat info {};
     return !path.empty() && stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool IsExistingFile(const std::string& path)
+{
+    struct stat info {};
+    return !path.empty() && stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+}
+
+int CompareIgnoringAsciiCase(const std::string& a, const std::string& b)
+{
+    auto fold = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; };
+    const size_t n = std::min(a.size(), b.size());
+    for (size_t i = 0; i < n; ++i) {
+        const int x = fold(static_cast<unsigned char>(a[i]));
+        const int y = fold(static_cast<unsigned char>(b[i]));
+        if (x != y)
+            return x - y;
+    }
+    return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
 }
 
 std::string FullFileName(const std::string& name, const std::string& rootFolder)

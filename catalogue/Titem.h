@@ -32,6 +32,11 @@ struct Titem {
 // for an empty text.
 std::string RootFolderFromText(const std::string& text);
 bool IsExistingFolder(const std::string& path);
+bool IsExistingFile(const std::string& path);  // anything but a folder
+
+// Compares ignoring the case of the letters a to z only, other bytes by code:
+// negative, 0 or positive as a sorts before, with or after b.
+int CompareIgnoringAsciiCase(const std::string& a, const std::string& b);
 
 // The full path of a record's name: empty for an empty name, unchanged when
 // already absolute, else appended to the root folder.

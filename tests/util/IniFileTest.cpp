@@ -19,15 +19,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::vector<std::string> FolderNames(const std::string& folder)
-{
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 const std::string kHandWritten =
     "\xEF\xBB\xBF; settings of Lumitag\r\n"
     "[Other]\r\n"
@@ -160,7 +151,7 @@ TEST(IniFile, ReplacesTheFileAtomicallyAndKeepsItsModeAndLink)
     EXPECT_TRUE(fs::is_symlink(link));
     EXPECT_EQ(ReadText(target), "[Options]\nlanguage=0\n");
     EXPECT_EQ(fs::status(target).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
-    EXPECT_EQ(FolderNames(dir.file("real")), std::vector<std::string>{"lumitag.ini"});
+    EXPECT_EQ(testsupport::FolderEntries(dir.file("real")), std::vector<std::string>{"lumitag.ini"});
 }
 
 TEST(IniFile, AFailedWriteLeavesTheFileAsItWas)
@@ -174,7 +165,7 @@ TEST(IniFile, AFailedWriteLeavesTheFileAsItWas)
         EXPECT_FALSE(IniWriteString(path, "Options", "last_dirs", std::string(1000, 'x')));
     }
     EXPECT_EQ(ReadText(path), before);
-    EXPECT_EQ(FolderNames(dir.path()), std::vector<std::string>{"lumitag.ini"});
+    EXPECT_EQ(testsupport::FolderEntries(dir.path()), std::vector<std::string>{"lumitag.ini"});
 
     // A path that cannot be read as a file is not replaced by one.
     fs::create_directory(dir.file("folder.ini"));
